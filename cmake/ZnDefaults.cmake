@@ -47,7 +47,7 @@ function(zn_add_net_test name)
     set_tests_properties(${name} PROPERTIES
         SKIP_RETURN_CODE 77
         RUN_SERIAL TRUE
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZNSIM=${PROJECT_BINARY_DIR}/tools/znsim/znsim;ZNSCAN_CLI=${PROJECT_BINARY_DIR}/tools/znscan-cli/znscan-cli")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZNSIM=${PROJECT_BINARY_DIR}/tools/znsim/znsim;ZNSCAN_CLI=${PROJECT_BINARY_DIR}/tools/znscan-cli/znscan-cli;ZNNET_EXEC=${PROJECT_SOURCE_DIR}/tools/netns/znnet-exec")
 endfunction()
 
 # A fuzz target: a libFuzzer binary under ZN_FUZZ, otherwise a replay program
