@@ -1,0 +1,74 @@
+// Builds registry blobs byte by byte for the store tests.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+#include <cstdint>
+
+inline QByteArray le32(uint32_t value)
+{
+    QByteArray bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = char(value >> (8 * i));
+    return bytes;
+}
+
+// A record with an explicit length field, which may lie about its payload.
+inline QByteArray rawRecord(uint32_t key, uint32_t length, const QByteArray &payload = {})
+{
+    return le32(key) + le32(length) + payload;
+}
+
+inline QByteArray record(uint32_t key, const QByteArray &payload = {})
+{
+    return rawRecord(key, uint32_t(payload.size()), payload);
+}
+
+inline QByteArray rootBlob(const QByteArray &contents = {}) { return record(0xFFFFFFFFu, contents); }
+
+// A buffer of `capacity` bytes: the blob, then a fill pattern that the store must never touch.
+inline QByteArray storeBuffer(const QByteArray &blob, int capacity)
+{
+    QByteArray buffer(blob.constData(), qMin(int(blob.size()), capacity));
+    buffer.append(QByteArray(capacity - buffer.size(), char(0xEE)));
+    return buffer;
+}
+
+using KeyList = QList<uint32_t>;
+
+#include "store.h"
+
+// A store open over its own buffer, closed at the end of the scope.
+struct OpenStore {
+    QByteArray buffer;
+    zn::RegistryHandle *root = nullptr;
+
+    OpenStore(const QByteArray &blob, int capacity)
+        : buffer(storeBuffer(blob, capacity))
+        , root(zn::reg_open(reinterpret_cast<uint8_t *>(buffer.data()), size_t(buffer.size())))
+    {
+    }
+    ~OpenStore() { zn::reg_close(root); }
+    OpenStore(const OpenStore &) = delete;
+    OpenStore &operator=(const OpenStore &) = delete;
+
+    // Deep copies: the store writes through a raw pointer, which a shared copy would see.
+    QByteArray blob() const { return QByteArray(buffer.constData(), int(zn::reg_used_size(root))); }
+    QByteArray snapshot() const { return QByteArray(buffer.constData(), buffer.size()); }
+};
+
+inline KeyList keysOf(const zn::RegistryHandle *h)
+{
+    KeyList keys;
+    for (int i = 0; i < zn::reg_count(h); ++i)
+        keys.append(zn::reg_key_at(h, i));
+    return keys;
+}
+
+inline QByteArray valueOf(const zn::RegistryHandle *h, uint32_t key)
+{
+    uint32_t length = 0;
+    const uint8_t *payload = zn::reg_get(h, key, &length);
+    return payload ? QByteArray(reinterpret_cast<const char *>(payload), int(length)) : QByteArray();
+}
