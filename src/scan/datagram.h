@@ -86,6 +86,12 @@ struct DecodedIdentity {
     size_t remarkSize = 0;
 };
 
+// Device side of a discovery answer: appends the identity records after the
+// MAC record of datagramBegin. The address record is always written; network
+// and development mode only when not -1, the date only with hasMade, each text
+// only when its pointer is set (an empty text gives an empty record).
+bool datagramAppendIdentity(DatagramBuilder *b, const DecodedIdentity &identity);
+
 // The transfer records of opcodes 6 to 9.
 struct DecodedBlock {
     uint64_t mac = 0;
@@ -105,9 +111,15 @@ struct DecodedDatagram {
     uint16_t opcode = 0;
     uint8_t crcCarried = 0;  // the last byte of the datagram
     uint8_t crcComputed = 0; // the CRC over everything before it
+    int32_t resetKind = -1;  // 0x1123 of a reset command, -1 when absent
     DecodedIdentity identity;
     DecodedBlock block;
 };
+
+// Checks only the frame: length, magic and checksum; fills opcode and the two
+// CRC bytes. Lets a peer recognise the record-less discovery request, which
+// datagramDecode drops for want of a MAC.
+DecodeStatus datagramCheckFrame(const uint8_t *data, size_t len, DecodedDatagram *out);
 
 // Verifies and decodes one received datagram. The identity's ip starts as the
 // sender's address. Every opcode with a valid frame and a non-zero MAC decodes
