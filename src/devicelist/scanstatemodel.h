@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QIcon>
 #include <QPersistentModelIndex>
 
 class FlasherMap;
@@ -59,4 +60,6 @@ private:
     QObject *m_server;
     FlasherMap *m_flashers;
     ScanState *m_state;
+    QIcon m_restIcon;
+    QIcon m_flashIcon;
 };

@@ -1,0 +1,8 @@
+#include "scanclientitem.h"
+
+ScanClientItem::ScanClientItem(QObject *parent)
+    : QObject(parent)
+{
+}
+
+ScanClientItem::~ScanClientItem() = default;
