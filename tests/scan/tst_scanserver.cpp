@@ -156,6 +156,16 @@ private Q_SLOTS:
         QCOMPARE(lines(spy).filter(QStringLiteral("Sent (DISCOVERY)")).size(), 3 * socketCount);
     }
 
+    void secondScanRestartsTheScanWindow()
+    {
+        server->scanClients();
+        QTest::qWait(2000);
+        server->scanClients();
+        QTest::qWait(1500); // 3.5 s after the first press, 1.5 s after the second
+        QVERIFY(server->isScanning());
+        QTRY_VERIFY_WITH_TIMEOUT(!server->isScanning(), 2500);
+    }
+
     void answerAddsOneDeviceWithItsReport()
     {
         QSignalSpy spy(server, &ScanServer::message);
