@@ -2,7 +2,6 @@
 
 #include "record.h"
 
-#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -62,34 +61,15 @@ bool splice(RegistryHandle *h, uint8_t *at, size_t oldSize, size_t newSize)
     return true;
 }
 
-bool sourceUsable(const RegistryStore *store, const void *data, size_t length)
+DataPlace dataPlace(const RegistryStore *store, const void *data, size_t length)
 {
-    if (length == 0)
-        return true;
     const uintptr_t begin = address(data);
     const uintptr_t bufferBegin = address(store->buffer);
-    const uintptr_t bufferEnd = address(store->end);
-    if (begin >= bufferEnd || begin + length <= bufferBegin)
-        return true;
-    return begin >= bufferBegin && begin + length <= bufferBegin + usedSize(store);
-}
-
-void copyAcrossInsert(const RegistryStore *store, uint8_t *dest, const void *data, size_t length,
-                      const uint8_t *at, size_t gap)
-{
-    if (length == 0)
-        return;
-    const uintptr_t begin = address(data);
-    if (begin < address(store->buffer) || begin >= address(store->end)) {
-        std::memcpy(dest, data, length);
-        return;
-    }
-    // Inside the blob: the part before `at` stayed, the rest moved by `gap`.
-    // The part that stayed goes first; its destination ends before the moved part begins.
-    const uint8_t *source = store->buffer + (begin - address(store->buffer));
-    const size_t stayed = source < at ? std::min(length, size_t(at - source)) : 0;
-    std::memmove(dest, source, stayed);
-    std::memmove(dest + stayed, source + stayed + gap, length - stayed);
+    if (length == 0 || begin >= address(store->end) || begin + length <= bufferBegin)
+        return DataPlace::Outside;
+    if (begin >= bufferBegin && begin + length <= bufferBegin + usedSize(store))
+        return DataPlace::InBlob;
+    return DataPlace::InFreeSpace;
 }
 
 } // namespace zn

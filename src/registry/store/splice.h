@@ -19,13 +19,10 @@ bool spliceFits(const RegistryHandle *h, const uint8_t *at, size_t oldSize, size
 // newSize) are dropped. False, with nothing changed, when it does not fit.
 bool splice(RegistryHandle *h, uint8_t *at, size_t oldSize, size_t newSize);
 
-// False when `data` overlaps the buffer without lying inside the blob: such
-// bytes would be overwritten by the move.
-bool sourceUsable(const RegistryStore *store, const void *data, size_t length);
-
-// Copies `length` bytes that lay at `data` before `gap` bytes were inserted at
-// `at`: source bytes inside the blob behind `at` have moved with the tail.
-void copyAcrossInsert(const RegistryStore *store, uint8_t *dest, const void *data, size_t length,
-                      const uint8_t *at, size_t gap);
+// Where caller data lies: outside the buffer, inside the blob (where a
+// splice would move or rewrite it), or touching the free space behind the
+// blob, which the store never reads.
+enum class DataPlace { Outside, InBlob, InFreeSpace };
+DataPlace dataPlace(const RegistryStore *store, const void *data, size_t length);
 
 } // namespace zn

@@ -314,6 +314,9 @@ void TestRegStoreEdits::dataFromTheBlob_data()
     QTest::newRow("shrink from a later section") << 0 << va << vb << 3 << 2;
     QTest::newRow("same length, shifted") << 0 << va << va << 1 << 3;
     QTest::newRow("same length from a later section") << 0 << va << vb << 2 << 3;
+    // From A's length field on: the very bytes the edit rewrites.
+    QTest::newRow("new value from the section header") << 0 << fresh << va << -12 << 8;
+    QTest::newRow("grow from the section header") << 0 << va << va << -12 << 10;
 }
 
 void TestRegStoreEdits::dataFromTheBlob()
