@@ -207,10 +207,12 @@ int32_t utf8Step(uint32_t *state, uint32_t byte)
 
 void collect(TerminalParser *p, uint32_t c)
 {
+    // A code above 0xFF (looked up as '?') must not pass for a real marker.
+    const uint8_t byte = c > 0xFF ? 0xFF : uint8_t(c);
     if (p->intermediates[0] == 0)
-        p->intermediates[0] = uint8_t(c);
+        p->intermediates[0] = byte;
     else if (p->intermediates[1] == 0)
-        p->intermediates[1] = uint8_t(c);
+        p->intermediates[1] = byte;
 }
 
 // Digits saturate: every value past INT32_MAX behaves like it.

@@ -1,0 +1,127 @@
+#include "termharness.h"
+
+#include <QStringList>
+
+using namespace zn;
+
+namespace {
+
+TermHarness *harness(TerminalCore *t)
+{
+    return static_cast<TermHarness *>(t->owner);
+}
+
+const TerminalCallbacks kRecordingCallbacks = {
+    [](TerminalCore *t) { ++harness(t)->updates; },
+    [](TerminalCore *t, const char *bytes, size_t length) {
+        harness(t)->replies.append(bytes, qsizetype(length));
+    },
+    [](TerminalCore *t) { ++harness(t)->bells; },
+    [](TerminalCore *t, int leds) { harness(t)->leds.append(leds); },
+    [](TerminalCore *t, int style) { harness(t)->cursorStyles.append(style); },
+    [](TerminalCore *t) { ++harness(t)->scrollbackChanges; },
+    [](TerminalCore *t) { ++harness(t)->beforeScrolls; },
+};
+
+QString lineText(TerminalCore *t, const TerminalLine *line)
+{
+    if (!line)
+        return QStringLiteral("<none>");
+    QString text;
+    const TerminalCell *cells = lineCells(line);
+    const uint32_t width = terminalCoreLineWidth(t, line);
+    for (uint32_t x = 0; x < width; ++x) {
+        const char32_t c = cellChar(cells[x]);
+        text.append(QString::fromUcs4(&c, 1));
+    }
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+TermHarness::TermHarness(uint32_t cols, uint32_t rows, uint32_t options, uint32_t historyLines)
+{
+    m_core = terminalCoreCreate(&kRecordingCallbacks, this);
+    terminalCoreResize(m_core, cols, rows, historyLines);
+    m_core->modes |= kModeLnm;
+    m_core->defaultModes = m_core->modes;
+    terminalCoreFullReset(m_core);
+    terminalCoreMarkAllChanged(m_core);
+    m_core->options |= options;
+    leds.clear();
+    cursorStyles.clear();
+    updates = scrollbackChanges = beforeScrolls = 0;
+}
+
+TermHarness::~TermHarness()
+{
+    terminalCoreDestroy(m_core);
+}
+
+void TermHarness::feed(const QByteArray &bytes)
+{
+    terminalCoreFeed(m_core, bytes.constData(), size_t(bytes.size()));
+}
+
+void TermHarness::feedUtf16(const QString &text)
+{
+    terminalCoreFeedUtf16(m_core, reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size()));
+}
+
+QString TermHarness::row(int row) const
+{
+    return lineText(m_core, terminalCoreLine(m_core, row));
+}
+
+QString TermHarness::screen() const
+{
+    QStringList rows;
+    for (uint32_t r = 0; r < m_core->rows; ++r)
+        rows << row(int(r));
+    while (!rows.isEmpty() && rows.last().isEmpty())
+        rows.removeLast();
+    return rows.join(QLatin1Char('\n'));
+}
+
+QString TermHarness::history() const
+{
+    QStringList rows;
+    for (int r = -int(m_core->historyCount); r < 0; ++r)
+        rows << row(r);
+    return rows.join(QLatin1Char('\n'));
+}
+
+QString TermHarness::cursor() const
+{
+    return QStringLiteral("%1,%2").arg(m_core->cursorY).arg(m_core->cursorX);
+}
+
+TerminalCell TermHarness::cell(uint32_t col, int row) const
+{
+    return lineCells(terminalCoreLine(m_core, row))[col];
+}
+
+void TermHarness::paint()
+{
+    for (uint32_t r = 0; r < m_core->rows; ++r) {
+        TerminalLine *line = terminalCoreViewLine(m_core, r);
+        line->header &= ~kLineChanged;
+        for (uint32_t c = 0; c < m_core->cols; ++c)
+            lineCells(line)[c].ch &= ~kCellChanged;
+    }
+}
+
+QString TermHarness::markedCells() const
+{
+    QStringList marked;
+    for (uint32_t r = 0; r < m_core->rows; ++r) {
+        const TerminalLine *line = terminalCoreViewLine(m_core, r);
+        for (uint32_t c = 0; c < m_core->cols; ++c) {
+            if (lineCells(line)[c].ch & kCellChanged)
+                marked << QStringLiteral("%1:%2").arg(r).arg(c);
+        }
+    }
+    return marked.join(QLatin1Char(' '));
+}

@@ -1,0 +1,46 @@
+// A terminal core set up as the message window's frame sets it up, with
+// every callback recorded, and the screen read back as text.
+#pragma once
+
+#include "terminalcore.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class TermHarness
+{
+public:
+    explicit TermHarness(uint32_t cols = 80, uint32_t rows = 24, uint32_t options = 0,
+                         uint32_t historyLines = zn::kTerminalHistoryLines);
+    ~TermHarness();
+    TermHarness(const TermHarness &) = delete;
+    TermHarness &operator=(const TermHarness &) = delete;
+
+    zn::TerminalCore *core() const { return m_core; }
+    void feed(const QByteArray &bytes);
+    void feedUtf16(const QString &text);
+
+    // Row counted from screen row 0 (negative: scrollback), usable width,
+    // trailing blanks removed.
+    QString row(int row) const;
+    // All screen rows joined by '\n', trailing empty rows removed.
+    QString screen() const;
+    QString history() const; // scrollback, oldest first, joined by '\n'
+    QString cursor() const;  // "row,col"
+    zn::TerminalCell cell(uint32_t col, int row) const;
+    // Clears every change mark of the view, as a paint does.
+    void paint();
+    QString markedCells() const; // "row:col" of every marked cell of the view, space separated
+
+    QByteArray replies;
+    int bells = 0;
+    int updates = 0;
+    int scrollbackChanges = 0;
+    int beforeScrolls = 0;
+    QList<int> leds;
+    QList<int> cursorStyles;
+
+private:
+    zn::TerminalCore *m_core = nullptr;
+};
