@@ -11,7 +11,8 @@ FlasherMap::FlasherMap(QObject *parent)
 
 Flasher *FlasherMap::flash(const QModelIndex &index)
 {
-    if (!index.isValid() || state(index) >= 0 || m_entries.size() >= MaxFlashers)
+    // A flasher that has stopped but is not yet deleted still holds its row.
+    if (!index.isValid() || find(index) || m_entries.size() >= MaxFlashers)
         return nullptr;
     auto *flasher = new Flasher(this);
     connect(flasher, &QObject::destroyed, this, &FlasherMap::onFlasherDestroyed);
@@ -22,11 +23,17 @@ Flasher *FlasherMap::flash(const QModelIndex &index)
 
 int FlasherMap::state(const QModelIndex &index) const
 {
+    const Entry *entry = find(index);
+    return entry ? entry->flasher->count() : -1;
+}
+
+const FlasherMap::Entry *FlasherMap::find(const QModelIndex &index) const
+{
     for (const Entry &entry : m_entries) {
         if (entry.index == index)
-            return entry.flasher->count();
+            return &entry;
     }
-    return -1;
+    return nullptr;
 }
 
 void FlasherMap::onFlasherDestroyed()

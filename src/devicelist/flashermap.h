@@ -35,5 +35,7 @@ private:
         QPersistentModelIndex index;
         Flasher *flasher;
     };
+    const Entry *find(const QModelIndex &index) const;
+
     QList<Entry> m_entries;
 };
