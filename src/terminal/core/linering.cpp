@@ -101,20 +101,21 @@ void ringMarkView(TerminalCore *t)
 }
 
 // The view slid down by viewShift lines since the rows were last settled.
-// A cell keeps its mark-free state only if it equals the unchanged cell that
-// was shown at its place, i.e. the cell viewShift lines above it now.
-void ringSettleViewShift(TerminalCore *t)
+// A cell needs no repaint only if it equals the unmarked cell that was shown
+// at its place, which is now viewShift lines above it; every other cell is
+// marked. Returns whether the view slid at all.
+bool ringSettleViewShift(TerminalCore *t)
 {
     const uint32_t shift = t->viewShift;
     if (shift == 0)
-        return;
+        return false;
     if (shift >= t->rows) {
         ringMarkView(t);
-        return;
+        return true;
     }
     t->viewShift = 0;
     const int64_t viewTop = -int64_t(t->viewOffset);
-    // Bottom up, so that every shown line is read before it is marked itself.
+    // Bottom up, so that every shown line is read before it is settled itself.
     for (uint32_t r = t->rows; r-- > 0;) {
         TerminalLine *now = ringLine(t, ringIndex(t, viewTop + r));
         const TerminalLine *was = ringLine(t, ringIndex(t, viewTop + r - shift));
@@ -122,15 +123,19 @@ void ringSettleViewShift(TerminalCore *t)
             lineMarkAll(t, now);
             continue;
         }
+        now->header &= ~kLineChanged;
         TerminalCell *cells = lineCells(now);
         const TerminalCell *shown = lineCells(was);
         for (uint32_t c = 0; c < t->cols; ++c) {
             const bool same = !(shown[c].ch & kCellChanged) && ((cells[c].ch ^ shown[c].ch) & ~kCellChanged) == 0
                               && cells[c].colours == shown[c].colours;
-            if (!same)
+            if (same)
+                cells[c].ch &= ~kCellChanged;
+            else
                 cellMark(t, now, &cells[c]);
         }
     }
+    return true;
 }
 
 void ringClearAll(TerminalCore *t)

@@ -81,16 +81,21 @@ void terminalCoreUpdate(TerminalCore *t)
         return;
     t->inUpdate = 1;
     if (t->bufferStart) {
-        ringSettleViewShift(t);
-        if (t->cursorX != t->shownCursorX || t->cursorY != t->shownCursorY) {
-            if (t->modes & kModeCursorVisible) {
-                screenMarkCursorCell(t, t->shownCursorX, t->shownCursorY);
-                screenMarkCursorCell(t, t->cursorX, t->cursorY);
-            }
+        const bool slid = ringSettleViewShift(t);
+        const bool moved = t->cursorX != t->shownCursorX || t->cursorY != t->shownCursorY;
+        const bool visible = t->modes & kModeCursorVisible;
+        // The cursor is drawn at a place, not in a line: after a scroll its
+        // cell needs a repaint even where the text there looks the same.
+        if ((moved && visible) || (slid && (visible || t->shownCursorVisible))) {
+            screenMarkCursorCell(t, t->shownCursorX, t->shownCursorY);
+            screenMarkCursorCell(t, t->cursorX, t->cursorY);
+        }
+        if (moved) {
             t->shownCursorX = t->cursorX;
             t->shownCursorY = t->cursorY;
             t->modes |= kModeCursorMoved;
         }
+        t->shownCursorVisible = visible ? 1 : 0;
     }
     if (t->modes & kModeChanged) {
         t->modes &= ~kModeChanged;

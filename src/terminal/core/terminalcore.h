@@ -163,6 +163,7 @@ struct TerminalCore {
     uint32_t wrapPending;
     int32_t singleShift; // -1 none, 2 or 3
     uint32_t viewShift;  // lines the view slid down since the last update step
+    uint32_t shownCursorVisible; // DECTCEM at the last update step
 };
 
 // Creation: no line buffer until the first resize; null on allocation failure.

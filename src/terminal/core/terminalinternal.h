@@ -69,7 +69,7 @@ bool lineBlankFrom(const TerminalCore *t, const TerminalLine *line, uint32_t col
 void ringScrollUp(TerminalCore *t, uint32_t top, uint32_t bottom);   // one line, region [top, bottom)
 void ringScrollDown(TerminalCore *t, uint32_t top, uint32_t bottom); // one line, region [top, bottom)
 void ringMarkView(TerminalCore *t);
-void ringSettleViewShift(TerminalCore *t);
+bool ringSettleViewShift(TerminalCore *t); // true if the view slid
 void ringClearAll(TerminalCore *t);
 void tabStopsDefault(uint8_t *bitmap, uint32_t cols);
 
