@@ -1,0 +1,184 @@
+#include "vt100stream.h"
+
+#include "streamrandom.h"
+
+#include <cstdio>
+
+namespace vtdiff {
+
+namespace {
+
+using Random = znbench::StreamRandom;
+
+// A parameter as hosts send it: usually in range, sometimes omitted, zero or
+// far too large (every emulator clamps those alike).
+std::string parameter(Random &random, int usual)
+{
+    const int pick = random.range(0, 19);
+    if (pick == 0)
+        return "";
+    if (pick == 1)
+        return "0";
+    if (pick == 2)
+        return std::to_string(random.range(usual + 1, 999));
+    return std::to_string(random.range(1, usual));
+}
+
+std::string csi(const std::string &params, char final)
+{
+    return "\x1b[" + params + final;
+}
+
+std::string printable(Random &random)
+{
+    // Mostly short runs, now and then enough to wrap a line or two.
+    const int length = random.chance(15) ? random.range(20, 200) : random.range(1, 12);
+    std::string text;
+    for (int i = 0; i < length; ++i)
+        text += char(random.range(0x20, 0x7E));
+    return text;
+}
+
+// The scroll region the stream has set, 0-based, bottom exclusive.
+struct Region {
+    int top;
+    int bottom;
+};
+
+std::string setRegion(Random &random, int rows, Region &region)
+{
+    if (random.chance(20)) {
+        region = {0, rows};
+        return csi("", 'r');
+    }
+    const int top = random.range(1, rows - 1);
+    const int bottom = random.range(top + 1, rows);
+    region = {top - 1, bottom};
+    return csi(std::to_string(top) + ";" + std::to_string(bottom), 'r');
+}
+
+std::string cursorTo(int row, int col)
+{
+    return csi(std::to_string(row) + ";" + std::to_string(col), 'H');
+}
+
+// libvterm acts on ICH and DCH only with the cursor inside the scroll region
+// (the VT100 has neither); the stream places the cursor there first.
+std::string insideRegion(Random &random, int cols, const Region &region)
+{
+    return cursorTo(random.range(region.top + 1, region.bottom), random.range(1, cols));
+}
+
+// After a character printed into the last column, libvterm keeps the pending
+// wrap across LF, HT and the operations that do not move the cursor (ED, EL,
+// IL, DL, tab stops, DECAWM); this core drops it on every control function
+// but BS. Terminals differ there, so the stream positions the cursor first,
+// which ends the pending wrap in both.
+std::string placed(Random &random, int cols, int rows, const std::string &op)
+{
+    return cursorTo(random.range(1, rows), random.range(1, cols)) + op;
+}
+
+std::string operation(Random &random, int cols, int rows, Region &region)
+{
+    const bool fullRegion = region.top == 0 && region.bottom == rows;
+    switch (random.range(0, 22)) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+        return printable(random);
+    case 4:
+        return "\r";
+    case 5:
+        return placed(random, cols, rows, "\n");
+    case 6:
+        return "\r\n";
+    case 7:
+    case 8:
+        // The VT100 stops CUU and CUD at the margins, libvterm does not.
+        if (!fullRegion)
+            return "\r";
+        return csi(parameter(random, rows), random.chance(50) ? 'A' : 'B');
+    case 9:
+        return csi(parameter(random, cols), 'C');
+    case 10:
+        return csi(parameter(random, cols), 'D');
+    case 11:
+        if (random.chance(10))
+            return csi("", 'H');
+        return csi(parameter(random, rows) + ";" + parameter(random, cols), 'H');
+    case 12:
+        return placed(random, cols, rows, csi(random.chance(25) ? "" : std::to_string(random.range(0, 2)), 'J'));
+    case 13:
+        return placed(random, cols, rows, csi(random.chance(25) ? "" : std::to_string(random.range(0, 2)), 'K'));
+    case 14:
+        return placed(random, cols, rows, csi(parameter(random, rows / 2), 'L'));
+    case 15:
+        return placed(random, cols, rows, csi(parameter(random, rows / 2), 'M'));
+    case 16:
+        return insideRegion(random, cols, region) + csi(parameter(random, cols / 2), '@');
+    case 17:
+        return insideRegion(random, cols, region) + csi(parameter(random, cols / 2), 'P');
+    case 18:
+        return setRegion(random, rows, region);
+    case 19:
+        return placed(random, cols, rows, "\t");
+    case 20: {
+        const int pick = random.range(0, 3);
+        if (pick == 0)
+            return placed(random, cols, rows, "\x1bH"); // HTS
+        if (pick == 1)
+            return placed(random, cols, rows, csi("3", 'g'));
+        return placed(random, cols, rows, csi(pick == 2 ? "" : "0", 'g'));
+    }
+    case 21: {
+        static const char *const kIndexes[] = {"\x1b" "D", "\x1b" "M", "\x1b" "E"}; // IND, RI, NEL
+        return placed(random, cols, rows, kIndexes[random.range(0, 2)]);
+    }
+    default:
+        return placed(random, cols, rows, random.chance(70) ? "\x1b[?7h" : "\x1b[?7l");
+    }
+}
+
+} // namespace
+
+std::vector<std::string> vt100Operations(uint64_t seed, int count, int cols, int rows)
+{
+    Random random(seed);
+    Region region{0, rows};
+    std::vector<std::string> ops;
+    ops.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
+        ops.push_back(operation(random, cols, rows, region));
+    return ops;
+}
+
+std::string quoted(const std::string &bytes)
+{
+    std::string out = "\"";
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\x1b') {
+            out += "\\e";
+        } else if (u < 0x20 || u >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            out += hex;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+} // namespace vtdiff
