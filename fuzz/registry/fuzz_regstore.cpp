@@ -57,6 +57,11 @@ bool sectionAddsUp(const uint8_t *section)
     return true;
 }
 
+bool sameBytes(const uint8_t *p, const std::vector<uint8_t> &expected, size_t length)
+{
+    return length == 0 || std::memcmp(p, expected.data(), length) == 0;
+}
+
 struct Session {
     uint8_t *buffer = nullptr;
     size_t capacity = 0;
@@ -172,8 +177,7 @@ struct Session {
         expected.assign(data, data + length);
         uint32_t oldLength = 0;
         const uint8_t *old = reg_get(h, k, &oldLength);
-        const bool unchanged = old && k != kRegRootKey && oldLength == length
-            && std::memcmp(old, expected.data(), length) == 0;
+        const bool unchanged = old && k != kRegRootKey && oldLength == length && sameBytes(old, expected, length);
         const size_t usedBefore = reg_used_size(h);
         const int dirtyBefore = reg_is_dirty(h);
         const bool ok = edit([&] { return reg_set(h, k, data, uint32_t(length)) == 1; });
@@ -182,7 +186,7 @@ struct Session {
         FUZZ_CHECK(!reg_is_section_key(k) && reg_tag_of(k) != 0);
         uint32_t storedLength = 0;
         const uint8_t *stored = reg_get(h, k, &storedLength);
-        FUZZ_CHECK(stored && storedLength == length && std::memcmp(stored, expected.data(), length) == 0);
+        FUZZ_CHECK(stored && storedLength == length && sameBytes(stored, expected, length));
         const size_t grown = old ? length - oldLength : 8 + length;
         FUZZ_CHECK(reg_used_size(h) == usedBefore + grown);
         FUZZ_CHECK(reg_is_dirty(h) == (unchanged ? dirtyBefore : 1));

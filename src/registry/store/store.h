@@ -49,7 +49,8 @@ RegistryHandle *reg_open_section(RegistryHandle *handle, uint32_t key);
 RegistryHandle *reg_create_section(RegistryHandle *handle, uint32_t key);
 
 // Values. `length` may be null. `data` may point into the blob itself (for
-// instance a payload from reg_get), but not into the free space behind it.
+// instance a payload from reg_get; such bytes are copied aside before the
+// edit moves them), but not into the free space behind the blob.
 const uint8_t *reg_get(const RegistryHandle *handle, uint32_t key, uint32_t *length = nullptr);
 int reg_set(RegistryHandle *handle, uint32_t key, const void *data, uint32_t length);
 int reg_remove(RegistryHandle *handle, uint32_t key);

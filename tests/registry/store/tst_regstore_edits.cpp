@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include <functional>
 #include <utility>
 
 using namespace zn;
@@ -20,27 +21,19 @@ QByteArray records(const Records &list)
     return bytes;
 }
 
-enum class Edit {
-    SetSectionKey,
-    SetZeroTag,
-    NewValueTooLong,
-    GrowValueTooLong,
-    CreateSectionNoRoom,
-    RemoveAbsent,
-    RemoveNonEmptySection,
-    CreateRootKey,
-    CreateValueKey,
-    SetOnDetached,
-    CreateOnDetached,
-    RemoveOnDetached,
-    DataInFreeSpace,
-    DataAcrossUsedEnd,
-    NullData,
+// The handles a failing edit works on.
+struct Target {
+    RegistryHandle *root;
+    RegistryHandle *nonEmpty; // section 0xFFA70001 holding 0x03A70002 "abcd"
+    RegistryHandle *detached; // its section was removed
+    const uint8_t *freeSpace; // the first byte behind the blob
 };
+
+using FailingEdit = std::function<int(const Target &)>;
 
 } // namespace
 
-Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(FailingEdit)
 
 class TestRegStoreEdits : public QObject {
     Q_OBJECT
@@ -137,94 +130,49 @@ void TestRegStoreEdits::capacityLimit()
 
 void TestRegStoreEdits::failedEditChangesNothing_data()
 {
-    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<FailingEdit>("edit");
 
-    QTest::newRow("value with a section key") << Edit::SetSectionKey;
-    QTest::newRow("value with tag 0") << Edit::SetZeroTag;
-    QTest::newRow("new value beyond capacity") << Edit::NewValueTooLong;
-    QTest::newRow("grown value beyond capacity") << Edit::GrowValueTooLong;
-    QTest::newRow("section beyond capacity") << Edit::CreateSectionNoRoom;
-    QTest::newRow("remove absent key") << Edit::RemoveAbsent;
-    QTest::newRow("remove non-empty section") << Edit::RemoveNonEmptySection;
-    QTest::newRow("create root key") << Edit::CreateRootKey;
-    QTest::newRow("create value key") << Edit::CreateValueKey;
-    QTest::newRow("set on detached handle") << Edit::SetOnDetached;
-    QTest::newRow("create on detached handle") << Edit::CreateOnDetached;
-    QTest::newRow("remove on detached handle") << Edit::RemoveOnDetached;
-    QTest::newRow("data in the free space") << Edit::DataInFreeSpace;
-    QTest::newRow("data across the used end") << Edit::DataAcrossUsedEnd;
-    QTest::newRow("null data") << Edit::NullData;
+    const auto row = [](const char *name, FailingEdit edit) { QTest::newRow(name) << edit; };
+    row("value with a section key", [](const Target &t) { return reg_set(t.root, 0xFFA70009, "x", 1); });
+    row("value with tag 0", [](const Target &t) { return reg_set(t.root, 0x11000000, "xxxx", 4); });
+    row("new value beyond capacity", [](const Target &t) { return reg_set(t.nonEmpty, 0x03A70005, "", 0); });
+    row("grown value beyond capacity",
+        [](const Target &t) { return reg_set(t.nonEmpty, 0x03A70002, "abcd12345678", 12); });
+    row("section beyond capacity", [](const Target &t) { return int(!!reg_create_section(t.nonEmpty, 0xFFA70006)); });
+    row("remove a key of a subsection", [](const Target &t) { return reg_remove(t.root, 0x03A70002); });
+    row("remove non-empty section", [](const Target &t) { return reg_remove(t.root, 0xFFA70001); });
+    row("create root key", [](const Target &t) { return int(!!reg_create_section(t.root, 0xFFFFFFFF)); });
+    row("create value key", [](const Target &t) { return int(!!reg_create_section(t.root, 0x11A70004)); });
+    row("set on detached handle", [](const Target &t) { return reg_set(t.detached, 0x03A70007, "", 0); });
+    row("create on detached handle",
+        [](const Target &t) { return int(!!reg_create_section(t.detached, 0xFFA70007)); });
+    row("remove on detached handle", [](const Target &t) { return reg_remove(t.detached, 0x11A70004); });
+    row("data in the free space", [](const Target &t) { return reg_set(t.nonEmpty, 0x03A70002, t.freeSpace, 2); });
+    row("data across the used end",
+        [](const Target &t) { return reg_set(t.root, 0x11A70004, t.freeSpace - 2, 4); });
+    row("null data", [](const Target &t) { return reg_set(t.root, 0x11A70004, nullptr, 4); });
 }
 
 void TestRegStoreEdits::failedEditChangesNothing()
 {
-    QFETCH(Edit, edit);
+    QFETCH(FailingEdit, edit);
 
     const QByteArray section = record(0xFFA70001, record(0x03A70002, "abcd"));
     const QByteArray blob = rootBlob(section + record(0xFFA70003) + record(0x11A70004, le32(4)));
     OpenStore s(blob, int(blob.size()) + 7); // room for less than one header
-    RegistryHandle *nonEmpty = reg_open_section(s.root, 0xFFA70001);
-    RegistryHandle *detached = reg_open_section(s.root, 0xFFA70003);
+    Target t{s.root, reg_open_section(s.root, 0xFFA70001), reg_open_section(s.root, 0xFFA70003), nullptr};
     QCOMPARE(reg_remove(s.root, 0xFFA70003), 1);
     QCOMPARE(reg_set(s.root, 0x03A70008, "", 0), 1); // takes the 8 bytes freed again
+    t.freeSpace = reinterpret_cast<const uint8_t *>(s.buffer.constData()) + reg_used_size(s.root);
     const QByteArray before = s.snapshot();
     const KeyList rootKeys = keysOf(s.root);
-    const auto *freeSpace = reinterpret_cast<const uint8_t *>(s.buffer.constData()) + reg_used_size(s.root);
 
-    int result = -1;
-    switch (edit) {
-    case Edit::SetSectionKey:
-        result = reg_set(s.root, 0xFFA70009, "x", 1);
-        break;
-    case Edit::SetZeroTag:
-        result = reg_set(s.root, 0x11000000, "xxxx", 4);
-        break;
-    case Edit::NewValueTooLong:
-        result = reg_set(nonEmpty, 0x03A70005, "", 0);
-        break;
-    case Edit::GrowValueTooLong:
-        result = reg_set(nonEmpty, 0x03A70002, "abcd12345678", 12);
-        break;
-    case Edit::CreateSectionNoRoom:
-        result = reg_create_section(nonEmpty, 0xFFA70006) ? 1 : 0;
-        break;
-    case Edit::RemoveAbsent:
-        result = reg_remove(s.root, 0x03A70002); // lives one level down
-        break;
-    case Edit::RemoveNonEmptySection:
-        result = reg_remove(s.root, 0xFFA70001);
-        break;
-    case Edit::CreateRootKey:
-        result = reg_create_section(s.root, 0xFFFFFFFF) ? 1 : 0;
-        break;
-    case Edit::CreateValueKey:
-        result = reg_create_section(s.root, 0x11A70004) ? 1 : 0;
-        break;
-    case Edit::SetOnDetached:
-        result = reg_set(detached, 0x03A70007, "", 0);
-        break;
-    case Edit::CreateOnDetached:
-        result = reg_create_section(detached, 0xFFA70007) ? 1 : 0;
-        break;
-    case Edit::RemoveOnDetached:
-        result = reg_remove(detached, 0x11A70004);
-        break;
-    case Edit::DataInFreeSpace:
-        result = reg_set(nonEmpty, 0x03A70002, freeSpace, 2);
-        break;
-    case Edit::DataAcrossUsedEnd:
-        result = reg_set(s.root, 0x11A70004, freeSpace - 2, 4);
-        break;
-    case Edit::NullData:
-        result = reg_set(s.root, 0x11A70004, nullptr, 4);
-        break;
-    }
-
-    QCOMPARE(result, 0);
+    QCOMPARE(edit(t), 0);
     QCOMPARE(s.snapshot(), before);
     QCOMPARE(keysOf(s.root), rootKeys);
-    QCOMPARE(reg_section_key(nonEmpty), 0xFFA70001u);
-    QCOMPARE(reg_section_key(detached), 0u);
+    QCOMPARE(reg_is_dirty(s.root), 1);
+    QCOMPARE(reg_section_key(t.nonEmpty), 0xFFA70001u);
+    QCOMPARE(reg_section_key(t.detached), 0u);
 }
 
 void TestRegStoreEdits::handlesFollowTheirSections_data()
