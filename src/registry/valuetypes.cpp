@@ -48,6 +48,11 @@ QString valueTypeIconName(uint32_t key)
     return info ? QString::fromLatin1(info->iconName) : QString();
 }
 
+QString hexKeyText(uint32_t key)
+{
+    return QLatin1String("0x") + QString::number(key, 16).toUpper().rightJustified(8, QLatin1Char('0'));
+}
+
 int newValueSize(uint32_t key)
 {
     const ValueTypeInfo *info = valueTypeInfo(valueTypeOf(key));

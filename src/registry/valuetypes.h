@@ -49,6 +49,9 @@ const ValueTypeInfo *valueTypeInfo(uint8_t code);
 QString valueTypeName(uint32_t key);
 // The icon name of a key's type, empty when it has none.
 QString valueTypeIconName(uint32_t key);
+// "0x" and the eight upper-case hexadecimal digits of a key: how a key
+// without a name is shown.
+QString hexKeyText(uint32_t key);
 // Number of zero bytes a new value of the key's type starts with; -1 for
 // sections and for codes that cannot be created.
 int newValueSize(uint32_t key);

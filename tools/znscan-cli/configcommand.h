@@ -1,0 +1,9 @@
+// "znscan-cli config show FILE.znc [--json]": checks a configuration file as
+// the import does and prints its registry.
+#pragma once
+
+#include <QStringList>
+
+// args: the arguments after "config". Exit status: 0 shown, 2 usage error,
+// 3 a file the import would refuse (the reason on standard error).
+int runConfigCommand(const QStringList &args);
