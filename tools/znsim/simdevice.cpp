@@ -5,7 +5,7 @@
 
 #include <QDateTime>
 #include <QHash>
-#include <QHostAddress>
+#include <QStringList>
 #include <QTimeZone>
 
 #include <limits>
@@ -45,12 +45,21 @@ bool setInteger(T *field, const QString &text)
     return true;
 }
 
-bool setIPv4(quint32 *field, const QString &text)
+// Exactly four decimal numbers 0..255 (no short or octal forms).
+bool setIPv4(uint32_t *field, const QString &text)
 {
-    QHostAddress address;
-    if (!address.setAddress(text) || address.protocol() != QAbstractSocket::IPv4Protocol)
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
         return false;
-    *field = address.toIPv4Address();
+    uint32_t address = 0;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const uint value = part.toUInt(&ok, 10);
+        if (!ok || value > 255 || part.size() > 3)
+            return false;
+        address = address << 8 | value;
+    }
+    *field = address;
     return true;
 }
 
