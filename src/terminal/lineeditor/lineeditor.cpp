@@ -69,11 +69,14 @@ void put(LineEditor *editor, const char (&text)[N])
     put(editor, text, N - 1);
 }
 
-// Output that belongs to the prompt line: only while it is on the screen.
+// Output that belongs to the prompt line, only while it is on the screen:
+// control strings here, the line's text through echoText.
 void echo(LineEditor *editor, const char *bytes, size_t length)
 {
-    if (editor->shown)
-        put(editor, bytes, length);
+    if (!editor->shown || length == 0)
+        return;
+    put(editor, bytes, length);
+    editor->textEchoed = 0;
 }
 
 template <size_t N>
@@ -82,10 +85,19 @@ void echo(LineEditor *editor, const char (&text)[N])
     echo(editor, text, N - 1);
 }
 
+void echoText(LineEditor *editor, const char *bytes, size_t length)
+{
+    if (!editor->shown || length == 0)
+        return;
+    put(editor, bytes, length);
+    editor->textEchoed = 1;
+}
+
 void echoRepeated(LineEditor *editor, char c, int count)
 {
     if (!editor->shown || count <= 0)
         return;
+    editor->textEchoed = c != '\b';
     char chunk[kRepeatChunk];
     std::memset(chunk, c, sizeof chunk);
     for (size_t left = size_t(count); left > 0;) {
@@ -99,7 +111,7 @@ void echoRepeated(LineEditor *editor, char c, int count)
 // column `to` of the line.
 void redrawRest(LineEditor *editor, int to)
 {
-    echo(editor, editor->line + editor->cursor, size_t(editor->length - editor->cursor));
+    echoText(editor, editor->line + editor->cursor, size_t(editor->length - editor->cursor));
     echoRepeated(editor, '\b', editor->length - to);
 }
 
@@ -120,8 +132,8 @@ void show(LineEditor *editor)
         return;
     editor->shown = 1;
     echo(editor, kPrompt);
-    echo(editor, editor->line, size_t(editor->length));
-    echo(editor, " ");
+    echoText(editor, editor->line, size_t(editor->length));
+    echoText(editor, " ", 1);
     echoRepeated(editor, '\b', editor->length - editor->cursor + 1);
 }
 
@@ -163,7 +175,7 @@ void typeChar(LineEditor *editor, char c)
 {
     if (editor->cursor < editor->length && editor->overwrite) {
         editor->line[editor->cursor++] = c;
-        echo(editor, &c, 1);
+        echoText(editor, &c, 1);
         return;
     }
     if (editor->length >= maxLength(editor))
@@ -188,7 +200,7 @@ void moveRight(LineEditor *editor)
 {
     if (editor->cursor == editor->length)
         return;
-    echo(editor, editor->line + editor->cursor, 1);
+    echoText(editor, editor->line + editor->cursor, 1);
     ++editor->cursor;
 }
 
@@ -223,8 +235,8 @@ void backspace(LineEditor *editor)
     setLength(editor, editor->length - 1);
     // Step back, redraw the rest and blank the column it vacated.
     echo(editor, "\b");
-    echo(editor, at - 1, size_t(editor->length - editor->cursor));
-    echo(editor, " ");
+    echoText(editor, at - 1, size_t(editor->length - editor->cursor));
+    echoText(editor, " ", 1);
     echoRepeated(editor, '\b', editor->length - editor->cursor + 1);
 }
 
@@ -265,6 +277,19 @@ void yank(LineEditor *editor)
     setLength(editor, editor->length + n);
     redrawRest(editor, editor->cursor + n);
     editor->cursor += n;
+}
+
+// Text that ended in a row's last column leaves the terminal waiting to wrap,
+// and any control sequence (the cursor-on that ends a key batch) would drop
+// that wait and leave the cursor one column short. Writing the cell under the
+// cursor again and stepping back puts the terminal cursor where it belongs.
+void settleCursor(LineEditor *editor)
+{
+    if (!editor->textEchoed)
+        return;
+    const char under = editor->cursor < editor->length ? editor->line[editor->cursor] : ' ';
+    echoText(editor, &under, 1);
+    echo(editor, "\b");
 }
 
 void redrawScreen(LineEditor *editor)
@@ -476,6 +501,7 @@ void lineEditorKeys(LineEditor *editor, const char *bytes, size_t length)
             handleKey(editor, c);
         }
     }
+    settleCursor(editor);
     put(editor, kCursorOn);
 }
 

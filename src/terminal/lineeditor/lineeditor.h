@@ -47,6 +47,7 @@ struct LineEditor {
     char *history;    // entries, oldest first, each followed by a zero byte
     uint32_t historyCapacity;
     uint32_t historyUsed;
+    int textEchoed; // the last output was line text: the terminal may be waiting to wrap
 };
 
 // Creates an inactive, hidden editor whose line holds capacity - 1 bytes
