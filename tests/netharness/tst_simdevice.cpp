@@ -160,12 +160,15 @@ void TestSimDevice::generatedDevicesAreUniqueAndRepeatable()
     const QList<SimDevice> devices = generateDevices(5000, 3);
     QSet<quint64> macs;
     for (qsizetype i = 0; i < devices.size(); ++i) {
-        QCOMPARE(devices[i].identity.mac, 0x025A4E000000ull + quint64(i) + 1);
+        QCOMPARE(devices[i].identity.mac, 0x025A4E030000ull + quint64(i) + 1);
         macs.insert(devices[i].identity.mac);
     }
     QCOMPARE(macs.size(), devices.size());
     QCOMPARE(devicesToJson(generateDevices(50, 3)), devicesToJson(devices.mid(0, 50)));
     QVERIFY(devicesToJson(generateDevices(50, 4)) != devicesToJson(devices.mid(0, 50)));
+    // Another seed, another block of addresses; the block wraps within the vendor prefix.
+    QCOMPARE(generateDevices(1, 0x1FF).first().identity.mac, 0x025A4EFF0001ull);
+    QCOMPARE(generateDevices(0x10000, 0xFF).last().identity.mac, 0x025A4E000000ull);
 }
 
 // The scanner's display rules each need some devices to exercise them.
@@ -219,13 +222,13 @@ void TestSimDevice::corruptMacMustNameADevice()
 {
     DeviceListSources sources;
     sources.count = 3;
-    sources.corruptMacs = {QStringLiteral("3")};
+    sources.corruptMacs = {QStringLiteral("1:0:3")}; // the third device of seed 1
     QList<SimDevice> devices;
     QString error;
     QVERIFY2(buildDeviceList(sources, &devices, &error), qPrintable(error));
     QCOMPARE(devices.size(), 3);
     QVERIFY(!devices[0].badCrc && !devices[1].badCrc && devices[2].badCrc);
-    sources.corruptMacs = {QStringLiteral("4")};
+    sources.corruptMacs = {QStringLiteral("1:0:4")};
     QVERIFY(!buildDeviceList(sources, &devices, &error));
 }
 

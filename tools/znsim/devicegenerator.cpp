@@ -75,11 +75,13 @@ QList<SimDevice> generateDevices(int count, quint64 seed)
     QList<SimDevice> devices;
     devices.reserve(count);
     Random random(seed);
+    // Simulators on several segments, started with different seeds, must not share MACs.
+    const quint32 firstIndex = quint32(seed & 0xFF) << 16;
     for (int i = 1; i <= count; ++i) {
         const quint32 index = quint32(i);
         SimDevice d;
         zn::DecodedIdentity &id = d.identity;
-        id.mac = quint64(kSimVendorPrefix) << 24 | index;
+        id.mac = quint64(kSimVendorPrefix) << 24 | ((firstIndex + index) & 0xFFFFFF);
         const BoardType &type = kBoards[random.below(kBoards.size())];
         id.board = type.board;
         id.cpu = type.cpu;

@@ -6,6 +6,8 @@
 
 #include <QList>
 
-// Devices 02:5A:4E:00:00:01 upward (unique MACs), with a mix of boards, modes,
+// Devices 02:5A:4E:ss:00:01 upward, ss being the low byte of the seed (unique
+// MACs within a list, and between lists whose seeds differ in that byte and
+// that hold fewer than 65536 devices), with a mix of boards, modes,
 // dates, versions and remarks, some of them left out.
 QList<SimDevice> generateDevices(int count, quint64 seed);

@@ -54,7 +54,7 @@ int main(int argc, char **argv)
         {QStringLiteral("device"), QStringLiteral("A device as key=value,... (repeatable)."), QStringLiteral("spec")},
         {QStringLiteral("devices"), QStringLiteral("Devices from a JSON array (the --print-devices format)."),
          QStringLiteral("file")},
-        {QStringLiteral("count"), QStringLiteral("Generate N devices 02:5A:4E:00:00:01 upward."), QStringLiteral("N"),
+        {QStringLiteral("count"), QStringLiteral("Generate N devices from 02:5A:4E:ss:00:01 up, ss = seed % 256."), QStringLiteral("N"),
          QStringLiteral("0")},
         {QStringLiteral("seed"), QStringLiteral("Seed of the generated identities and delays."), QStringLiteral("S"),
          QStringLiteral("1")},
