@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <algorithm>
+
 struct EditorRecorder {
     explicit EditorRecorder(uint32_t capacity = 4096)
         : editor(zn::lineEditorCreate(this, &kCallbacks, capacity))
@@ -45,14 +47,16 @@ struct EditorRecorder {
 
 private:
     static EditorRecorder *self(void *owner) { return static_cast<EditorRecorder *>(owner); }
-    static constexpr zn::LineEditorCallbacks kCallbacks = {
-        [](void *owner, const char *bytes, size_t length) {
-            self(owner)->shown.append(bytes, qsizetype(length));
-            self(owner)->longestShowCall = std::max(self(owner)->longestShowCall, length);
-        },
-        [](void *owner, const char *bytes, size_t length) { self(owner)->sent.append(bytes, qsizetype(length)); },
-        [](void *owner, const char *bytes, size_t length) {
-            self(owner)->lines.append(QByteArray(bytes, qsizetype(length)));
-        },
-    };
+    static const zn::LineEditorCallbacks kCallbacks;
+};
+
+inline const zn::LineEditorCallbacks EditorRecorder::kCallbacks = {
+    [](void *owner, const char *bytes, size_t length) {
+        self(owner)->shown.append(bytes, qsizetype(length));
+        self(owner)->longestShowCall = std::max(self(owner)->longestShowCall, length);
+    },
+    [](void *owner, const char *bytes, size_t length) { self(owner)->sent.append(bytes, qsizetype(length)); },
+    [](void *owner, const char *bytes, size_t length) {
+        self(owner)->lines.append(QByteArray(bytes, qsizetype(length)));
+    },
 };

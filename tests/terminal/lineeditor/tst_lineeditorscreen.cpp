@@ -76,14 +76,17 @@ public:
 
 private:
     static EditorOnScreen *self(void *owner) { return static_cast<EditorOnScreen *>(owner); }
-    static constexpr zn::TerminalCallbacks kCoreCallbacks{};
-    static constexpr zn::LineEditorCallbacks kEditorCallbacks = {
-        [](void *owner, const char *bytes, size_t length) { zn::terminalCoreFeed(self(owner)->core, bytes, length); },
-        [](void *owner, const char *bytes, size_t length) { self(owner)->sent.append(bytes, qsizetype(length)); },
-        [](void *owner, const char *bytes, size_t length) {
-            self(owner)->lines.append(QByteArray(bytes, qsizetype(length)));
-        },
-    };
+    static const zn::TerminalCallbacks kCoreCallbacks;
+    static const zn::LineEditorCallbacks kEditorCallbacks;
+};
+
+const zn::TerminalCallbacks EditorOnScreen::kCoreCallbacks{};
+const zn::LineEditorCallbacks EditorOnScreen::kEditorCallbacks = {
+    [](void *owner, const char *bytes, size_t length) { zn::terminalCoreFeed(self(owner)->core, bytes, length); },
+    [](void *owner, const char *bytes, size_t length) { self(owner)->sent.append(bytes, qsizetype(length)); },
+    [](void *owner, const char *bytes, size_t length) {
+        self(owner)->lines.append(QByteArray(bytes, qsizetype(length)));
+    },
 };
 
 } // namespace
