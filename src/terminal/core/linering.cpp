@@ -8,18 +8,64 @@
 
 namespace zn {
 
+// The line and mode bits are set once per call, not once per cell.
+static void lineNoteStored(TerminalCore *t, TerminalLine *line, bool stored, uint32_t attributes)
+{
+    if (!stored)
+        return;
+    line->header |= kLineChanged;
+    t->modes |= kModeChanged;
+    if (attributes & kCellBlinkBits) {
+        line->header |= kLineBlink;
+        t->modes |= kModeBlinking;
+    }
+}
+
 void lineMarkAll(TerminalCore *t, TerminalLine *line)
 {
     TerminalCell *cells = lineCells(line);
-    for (uint32_t c = 0; c < t->cols; ++c)
-        cellMark(t, line, &cells[c]);
+    uint32_t attributes = 0;
+    for (uint32_t c = 0; c < t->cols; ++c) {
+        cells[c].ch |= kCellChanged;
+        attributes |= cells[c].ch;
+    }
+    lineNoteStored(t, line, true, attributes);
+}
+
+void lineFill(TerminalCore *t, TerminalLine *line, uint32_t from, uint32_t to, TerminalCell value)
+{
+    TerminalCell *cells = lineCells(line);
+    uint32_t differs = 0;
+    for (uint32_t c = from; c < to; ++c)
+        differs |= cellPut(&cells[c], value.ch, value.colours);
+    lineNoteStored(t, line, differs != 0, value.ch);
+}
+
+void lineMove(TerminalCore *t, TerminalLine *line, uint32_t to, const TerminalCell *from, uint32_t count)
+{
+    TerminalCell *cells = lineCells(line) + to;
+    uint32_t differs = 0;
+    uint32_t attributes = 0;
+    auto move = [&](uint32_t k) {
+        const uint32_t ch = from[k].ch & ~kCellChanged;
+        const uint32_t d = cellPut(&cells[k], ch, from[k].colours);
+        differs |= d;
+        attributes |= d ? ch : 0;
+    };
+    // Overlapping moves to the right run backwards.
+    if (from < cells) {
+        for (uint32_t k = count; k-- > 0;)
+            move(k);
+    } else {
+        for (uint32_t k = 0; k < count; ++k)
+            move(k);
+    }
+    lineNoteStored(t, line, differs != 0, attributes);
 }
 
 void lineBlank(TerminalCore *t, TerminalLine *line, uint32_t from, uint32_t to)
 {
-    TerminalCell *cells = lineCells(line);
-    for (uint32_t c = from; c < to; ++c)
-        cellStore(t, line, &cells[c], kBlankCell);
+    lineFill(t, line, from, to, kBlankCell);
 }
 
 void lineSetSize(TerminalCore *t, TerminalLine *line, uint32_t size)
@@ -42,10 +88,7 @@ void lineCopy(TerminalCore *t, TerminalLine *dst, const TerminalLine *src)
     if (dst == src)
         return;
     lineSetSize(t, dst, src->header & kLineSizeMask);
-    TerminalCell *to = lineCells(dst);
-    const TerminalCell *from = lineCells(src);
-    for (uint32_t c = 0; c < t->cols; ++c)
-        cellStore(t, dst, &to[c], TerminalCell{from[c].ch & ~kCellChanged, from[c].colours});
+    lineMove(t, dst, 0, lineCells(src), t->cols);
 }
 
 bool lineBlankFrom(const TerminalCore *t, const TerminalLine *line, uint32_t col)

@@ -344,6 +344,15 @@ void terminalCoreFeed(TerminalCore *t, const char *data, size_t length)
             screenPrintRun(t, run, size_t(p - run));
             continue;
         }
+        // Parameter digits go straight to collection, as the table would send them.
+        const uint32_t state = t->parser.state;
+        if ((state == CsiParam || state == CsiEntry) && ((*p >= '0' && *p <= '9') || *p == ';')) {
+            if (t->options & kOptionUtf8)
+                t->parser.utf8State = 0;
+            param(&t->parser, *p++);
+            t->parser.state = CsiParam;
+            continue;
+        }
         uint32_t c = *p++;
         if (t->options & kOptionUtf8) { // ESC % may switch it within a chunk
             const int32_t decoded = utf8Step(&t->parser.utf8State, c);

@@ -9,11 +9,6 @@ static TerminalCell penCell(const TerminalCore *t, uint32_t c)
     return TerminalCell{(t->pen.ch & ~kCellCharMask) | (c & kCellCharMask), t->pen.colours};
 }
 
-static TerminalCell unmarked(TerminalCell cell)
-{
-    return TerminalCell{cell.ch & ~kCellChanged, cell.colours};
-}
-
 static uint32_t clampCount(uint32_t n, uint32_t limit)
 {
     return n < 1 ? 1 : n > limit ? limit : n;
@@ -76,17 +71,15 @@ static void printRun(TerminalCore *t, const Unit *text, size_t count)
         const uint32_t colours = t->pen.colours;
         const uint16_t *table = t->activeTable;
         TerminalCell *cell = lineCells(line) + x;
-        bool changed = false;
-        for (size_t k = 0; k < span; ++k) {
-            const uint32_t c = table ? table[uint8_t(text[k])] : uint32_t(text[k]);
-            const uint32_t ch = attributes | c;
-            if (cell[k].ch != ch || cell[k].colours != colours) {
-                cell[k].ch = ch | kCellChanged;
-                cell[k].colours = colours;
-                changed = true;
-            }
+        uint32_t differs = 0;
+        if (table) {
+            for (size_t k = 0; k < span; ++k)
+                differs |= cellPut(&cell[k], attributes | table[uint8_t(text[k])], colours);
+        } else {
+            for (size_t k = 0; k < span; ++k)
+                differs |= cellPut(&cell[k], attributes | uint32_t(text[k]), colours);
         }
-        if (changed) {
+        if (differs) {
             line->header |= kLineChanged;
             t->modes |= kModeChanged;
             if (attributes & kCellBlinkBits) {
@@ -164,8 +157,7 @@ void screenInsertCells(TerminalCore *t, uint32_t n)
     TerminalCell *cells = lineCells(line);
     const uint32_t x = t->cursorX;
     n = clampCount(n, t->cols - x);
-    for (uint32_t c = t->cols; c-- > x + n;)
-        cellStore(t, line, &cells[c], unmarked(cells[c - n]));
+    lineMove(t, line, x + n, cells + x, t->cols - x - n);
     lineBlank(t, line, x, x + n);
 }
 
@@ -175,8 +167,7 @@ void screenDeleteCells(TerminalCore *t, uint32_t n)
     TerminalCell *cells = lineCells(line);
     const uint32_t x = t->cursorX;
     n = clampCount(n, t->cols - x);
-    for (uint32_t c = x; c + n < t->cols; ++c)
-        cellStore(t, line, &cells[c], unmarked(cells[c + n]));
+    lineMove(t, line, x, cells + x + n, t->cols - x - n);
     lineBlank(t, line, t->cols - n, t->cols);
 }
 

@@ -48,6 +48,18 @@ inline void cellStore(TerminalCore *t, TerminalLine *line, TerminalCell *cell, T
     }
 }
 
+// Compare-then-store without branches, leaving the line and mode bits to the
+// caller: an equal cell is rewritten with its own value, a different one gets
+// the new value and the changed bit. Loops over it vectorise. Returns non-zero
+// when the cell differed.
+inline uint32_t cellPut(TerminalCell *cell, uint32_t ch, uint32_t colours)
+{
+    const uint32_t differs = (cell->ch ^ ch) | (cell->colours ^ colours);
+    cell->ch = ch | (differs ? kCellChanged : 0);
+    cell->colours = colours;
+    return differs;
+}
+
 inline void cellMark(TerminalCore *t, TerminalLine *line, TerminalCell *cell)
 {
     cell->ch |= kCellChanged;
@@ -60,7 +72,10 @@ inline void cellMark(TerminalCore *t, TerminalLine *line, TerminalCell *cell)
 }
 
 void lineMarkAll(TerminalCore *t, TerminalLine *line);
-void lineBlank(TerminalCore *t, TerminalLine *line, uint32_t from, uint32_t to); // cells [from, to)
+void lineFill(TerminalCore *t, TerminalLine *line, uint32_t from, uint32_t to, TerminalCell value); // [from, to)
+void lineBlank(TerminalCore *t, TerminalLine *line, uint32_t from, uint32_t to);                    // [from, to)
+// Compare-then-store of count cells from any line (also this one) to column to.
+void lineMove(TerminalCore *t, TerminalLine *line, uint32_t to, const TerminalCell *from, uint32_t count);
 void lineMakeBlank(TerminalCore *t, TerminalLine *line);                          // blank and single width
 void lineCopy(TerminalCore *t, TerminalLine *dst, const TerminalLine *src);
 void lineSetSize(TerminalCore *t, TerminalLine *line, uint32_t size);
