@@ -216,7 +216,7 @@ void collect(TerminalParser *p, uint32_t c)
 }
 
 // Digits saturate: every value past INT32_MAX behaves like it.
-void param(TerminalParser *p, uint32_t c)
+[[gnu::always_inline]] inline void param(TerminalParser *p, uint32_t c)
 {
     if (p->paramCount == 0) {
         p->paramCount = 1;
@@ -232,7 +232,7 @@ void param(TerminalParser *p, uint32_t c)
     value = value > (INT32_MAX - digit) / 10 ? INT32_MAX : value * 10 + digit;
 }
 
-void perform(TerminalCore *t, uint32_t action, uint32_t c)
+[[gnu::always_inline]] inline void perform(TerminalCore *t, uint32_t action, uint32_t c)
 {
     TerminalParser *p = &t->parser;
     switch (action) {
@@ -294,7 +294,7 @@ void entryAction(TerminalCore *t, uint32_t state)
         perform(t, OscStart, 0);
 }
 
-void parserInput(TerminalCore *t, uint32_t c)
+[[gnu::always_inline]] inline void parserInput(TerminalCore *t, uint32_t c)
 {
     uint32_t lookup = c > 0xFF ? 0x3F : c;
     if (!(t->options & kOptionEightBit) && lookup >= 0x80 && lookup <= 0x9F)
