@@ -4,7 +4,8 @@
 // worst time one 64 KiB chunk takes. Times are the thread's CPU time, so that
 // other work on the machine does not count against either emulator.
 //
-//   bench_terminal [--megabytes N] [--runs N]
+//   cmake --preset default && cmake --build --preset default --target bench_terminal
+//   build/default/bench/terminal/bench_terminal [--megabytes N] [--runs N]
 #include "benchstreams.h"
 #include "emulators.h"
 
