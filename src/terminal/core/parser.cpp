@@ -2,6 +2,8 @@
 // table with entry and exit actions, parameter collection, and the feeds.
 #include "terminalinternal.h"
 
+#include <cstring>
+
 namespace zn {
 
 namespace {
@@ -276,7 +278,7 @@ void collect(TerminalParser *p, uint32_t c)
     }
 }
 
-void exitAction(TerminalCore *t, uint32_t state)
+inline void exitAction(TerminalCore *t, uint32_t state)
 {
     if (state == DcsPassthrough)
         perform(t, Unhook, 0);
@@ -284,7 +286,7 @@ void exitAction(TerminalCore *t, uint32_t state)
         perform(t, OscEnd, 0);
 }
 
-void entryAction(TerminalCore *t, uint32_t state)
+[[gnu::always_inline]] inline void entryAction(TerminalCore *t, uint32_t state)
 {
     if (state == CsiEntry || state == DcsEntry || state == Escape)
         perform(t, Clear, 0);
@@ -320,6 +322,26 @@ bool printableAscii(Unit c)
     return c >= 0x20 && c < 0x7F;
 }
 
+// End of the run of printable ASCII that starts at p, eight bytes at a time:
+// a word is all printable when no byte is below 0x20 and none above 0x7E.
+const uint8_t *printableEnd(const uint8_t *p, const uint8_t *end)
+{
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHigh = 0x8080808080808080ull;
+    while (end - p >= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        const uint64_t below = (w - 0x20 * kOnes) & ~w & kHigh; // a byte < 0x20 (or >= 0x80)
+        const uint64_t above = ((w + (0x7F - 0x7E) * kOnes) | w) & kHigh; // a byte > 0x7E
+        if (below | above)
+            break;
+        p += 8;
+    }
+    while (p < end && printableAscii(*p))
+        ++p;
+    return p;
+}
+
 } // namespace
 
 void parserReset(TerminalCore *t)
@@ -337,8 +359,7 @@ void terminalCoreFeed(TerminalCore *t, const char *data, size_t length)
     while (p < end) {
         if (t->parser.state == Ground && printableAscii(*p)) {
             const uint8_t *run = p;
-            while (p < end && printableAscii(*p))
-                ++p;
+            p = printableEnd(p, end);
             if (t->options & kOptionUtf8)
                 t->parser.utf8State = 0; // an ASCII byte ends any broken sequence
             screenPrintRun(t, run, size_t(p - run));

@@ -14,6 +14,8 @@ class TstTermFastPath : public QObject
 private slots:
     void sameAsOneByOne_data();
     void sameAsOneByOne();
+    void runEndsAtEveryOtherByte_data();
+    void runEndsAtEveryOtherByte();
 };
 
 void TstTermFastPath::sameAsOneByOne_data()
@@ -89,6 +91,31 @@ void TstTermFastPath::sameAsOneByOne()
             QCOMPARE(lineCells(la)[c].ch, lineCells(lb)[c].ch);
             QCOMPARE(lineCells(la)[c].colours, lineCells(lb)[c].colours);
         }
+    }
+}
+
+void TstTermFastPath::runEndsAtEveryOtherByte_data()
+{
+    QTest::addColumn<char>("stop");
+    for (int byte : {0x00, 0x08, 0x0D, 0x1B, 0x1F, 0x7F, 0x80, 0x9B, 0xC3, 0xFF})
+        QTest::newRow(qPrintable(QStringLiteral("0x%1").arg(byte, 2, 16, QLatin1Char('0')))) << char(byte);
+}
+
+// The run scan reads eight bytes at a time; a byte that is not printable
+// ASCII must end the run wherever it stands.
+void TstTermFastPath::runEndsAtEveryOtherByte()
+{
+    QFETCH(char, stop);
+    for (int at = 0; at < 20; ++at) {
+        QByteArray text = "abcdefghijklmnopqrstuvwx";
+        text[at] = stop;
+        TermHarness whole(40, 4);
+        TermHarness single(40, 4);
+        whole.feed(text);
+        for (char c : text)
+            single.feed(QByteArray(1, c));
+        QCOMPARE(whole.screen(), single.screen());
+        QCOMPARE(whole.cursor(), single.cursor());
     }
 }
 
