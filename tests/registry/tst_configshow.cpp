@@ -220,7 +220,8 @@ void TestConfigShow::emptyRegistry()
 {
     // A 36-byte file holds an empty blob and shows an empty root.
     const QString path = m_dir.filePath("empty.znc");
-    QVERIFY(writeFile(path, wrap(nullptr, 0)));
+    const uint8_t none = 0;
+    QVERIFY(writeFile(path, wrap(&none, 0)));
     const Result result = runCli({"config", "show", path});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out, QByteArray("Root (Section 0xFFFFFFFF)\n"));
