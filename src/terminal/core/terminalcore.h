@@ -128,8 +128,10 @@ struct TerminalSavedCursor {
     uint32_t originMode;
 };
 
-// Fields are readable by the owner; change them only through the functions
-// below, except options, modes bit kModeCursorMoved and defaultModes.
+// Fields are readable by the owner. The owner writes only options,
+// defaultModes and, in modes, kModeLnm (the "Autofeed" setting) and
+// kModeCursorMoved (cleared once it has seen the move); everything else
+// changes through the functions below.
 struct TerminalCore {
     uint32_t cols, rows;
     uint32_t shownCursorX, shownCursorY; // cursor at the last update step
