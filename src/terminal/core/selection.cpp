@@ -60,7 +60,8 @@ void selectionScroll(TerminalCore *t, int32_t top, int32_t bottom, int32_t delta
         return;
     // The highlight moves with the text, not with the cells' contents:
     // have the update step repaint the whole view.
-    t->viewShift = t->rows;
+    if (hasSelection(t))
+        t->viewShift = t->rows;
     const int32_t oldest = -int32_t(t->totalLines - t->rows);
     bool left = false;
     for (int field : {StartY, EndY, AnchorY}) {

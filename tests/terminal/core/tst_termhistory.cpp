@@ -239,6 +239,10 @@ void TstTermHistory::viewOffset()
     // Output keeps the view where it is unless told to jump.
     term.feed("x");
     QCOMPARE(t->viewOffset, 2u);
+    // CSI ! u asks for a whole repaint of what is shown.
+    term.paint();
+    term.feed("\x1b[!u");
+    QCOMPARE(term.markedCells().count(QLatin1Char(':')), 30);
 }
 
 void TstTermHistory::jumpToBottomOnOutput()

@@ -136,10 +136,19 @@ void TstTermSelection::selectionMovesWithScrollingText()
     QCOMPARE(terminalCoreIsSelected(t, 0, 0), 1);
     // The highlight moved, so the whole view is repainted.
     QCOMPARE(term.markedCells().count(QLatin1Char(':')), 30);
+    // An anchor alone shows nothing: scrolling repaints only what changed.
+    // The anchor still moves with its text ("four").
+    terminalCoreClearSelection(t);
+    terminalCoreExtendSelection(t, 0, 2);
+    term.paint();
+    term.feed("\x1b[?25l\nfive");
+    QVERIFY(term.markedCells().count(QLatin1Char(':')) < 30);
+    terminalCoreExtendSelection(t, 3, 1);
+    QCOMPARE(selected(t), QStringLiteral("four"));
     // Scrolling a region down moves it the other way.
     term.feed("\x1b[H\x1bM");
-    QCOMPARE(selected(t), QStringLiteral("two"));
-    QCOMPARE(terminalCoreIsSelected(t, 0, 1), 1);
+    QCOMPARE(selected(t), QStringLiteral("four"));
+    QCOMPARE(terminalCoreIsSelected(t, 0, 2), 1);
 }
 
 void TstTermSelection::selectionLeavingTheBufferIsCleared()
