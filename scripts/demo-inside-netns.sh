@@ -12,7 +12,7 @@ trap 'kill $sim 2>/dev/null || true; rm -f /tmp/znsim-demo.$$.log' EXIT
 sleep 0.5
 
 echo "== Controllers found on the simulated network =="
-"$build/tools/znscan-cli/znscan-cli" scan --wait 1500
+"$build/tools/znscan-cli/znscan-cli" scan --wait 1500 --quiet
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "== Opening the window (close it to end the demo) =="
