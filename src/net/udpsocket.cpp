@@ -1,6 +1,7 @@
 #include "udpsocket.h"
 
 #include "mac.h"
+#include "messageline.h"
 
 #include <QNetworkInterface>
 #include <QNetworkProxy>
@@ -40,13 +41,13 @@ UDPSocket::~UDPSocket()
 
 void UDPSocket::warn(const QString &text)
 {
-    Q_EMIT message(QStringLiteral("[Socket] \x1b[33m") + text + QStringLiteral("\x1b[0m"));
+    Q_EMIT message(warningLine(QStringLiteral("[Socket] "), text));
     Q_EMIT warning(text);
 }
 
 void UDPSocket::fail(const QString &text)
 {
-    Q_EMIT message(QStringLiteral("[Socket] \x1b[31m") + text + QStringLiteral("\x1b[0m"));
+    Q_EMIT message(errorLine(QStringLiteral("[Socket] "), text));
     Q_EMIT error(text);
 }
 

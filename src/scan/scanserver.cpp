@@ -2,6 +2,7 @@
 
 #include "datagram.h"
 #include "decodedclientinfo.h"
+#include "messageline.h"
 #include "scanclientitem.h"
 #include "scanclientregistry.h"
 #include "scanstate.h"
@@ -40,13 +41,13 @@ void ScanServer::report(const QString &text)
 
 void ScanServer::reportWarning(const QString &text)
 {
-    Q_EMIT message(QStringLiteral("[Scan] \x1b[33m") + text + QStringLiteral("\x1b[0m"));
+    Q_EMIT message(warningLine(QStringLiteral("[Scan] "), text));
     Q_EMIT warning(text);
 }
 
 void ScanServer::reportError(const QString &text)
 {
-    Q_EMIT message(QStringLiteral("[Scan] \x1b[31m") + text + QStringLiteral("\x1b[0m"));
+    Q_EMIT message(errorLine(QStringLiteral("[Scan] "), text));
     Q_EMIT error(text);
 }
 
