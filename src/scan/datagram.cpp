@@ -1,5 +1,7 @@
 #include "datagram.h"
 
+#include "byteorder.h"
+
 #include <cstring>
 
 namespace zn {
@@ -11,16 +13,6 @@ namespace {
 constexpr size_t kHeaderSize = kMagicSize + 2;  // magic + opcode
 constexpr size_t kRecordHeaderSize = 4;         // length + tag
 constexpr size_t kMaxPayload = 0xFFFF - 2;      // the length field counts the tag
-
-uint16_t readBE16(const uint8_t *p)
-{
-    return static_cast<uint16_t>(p[0] << 8 | p[1]);
-}
-
-uint32_t readBE32(const uint8_t *p)
-{
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
 
 uint64_t readBE(const uint8_t *p, size_t size)
 {
@@ -135,10 +127,10 @@ void decodeRecord(uint16_t tag, const uint8_t *p, size_t size, DecodedDatagram *
         id.madeSince2000 = readBE32(p);
         break;
     case TagVersionS:
-        id.versionS = readBE16(p);
+        id.versionS = uint32_t(readBE16(p));
         break;
     case TagVersionD:
-        id.versionD = readBE16(p);
+        id.versionD = uint32_t(readBE16(p));
         break;
     case TagBlockOffset:
         block.offset = static_cast<int32_t>(readBE32(p));
@@ -159,7 +151,7 @@ void decodeRecord(uint16_t tag, const uint8_t *p, size_t size, DecodedDatagram *
         block.mac = id.mac;
         break;
     case TagSerial:
-        id.serial = readBE(p, 8);
+        id.serial = readBE64(p);
         break;
     default:
         break;
@@ -243,7 +235,7 @@ DecodeStatus datagramCheckFrame(const uint8_t *data, size_t len, DecodedDatagram
 {
     if (len < kFrameMinSize || std::memcmp(data, kMagic, kMagicSize) != 0)
         return DecodeStatus::Dropped;
-    out->opcode = readBE16(data + kMagicSize);
+    out->opcode = static_cast<uint16_t>(readBE16(data + kMagicSize));
     out->crcCarried = data[len - 1];
     out->crcComputed = crc8(data, len - 1);
     return out->crcCarried == out->crcComputed ? DecodeStatus::Ok : DecodeStatus::CrcError;
@@ -262,10 +254,10 @@ DecodeStatus datagramDecode(uint32_t senderIPv4, const uint8_t *data, size_t len
         return DecodeStatus::Dropped;
     size_t cursor = kHeaderSize;
     while (cursor + kRecordHeaderSize <= end) {
-        const uint16_t length = readBE16(data + cursor);
+        const auto length = static_cast<uint16_t>(readBE16(data + cursor));
         if (length < 2)
             break;
-        const uint16_t tag = readBE16(data + cursor + 2);
+        const auto tag = static_cast<uint16_t>(readBE16(data + cursor + 2));
         const size_t payloadSize = length - 2u;
         const uint8_t *payload = data + cursor + kRecordHeaderSize;
         if (payloadSize > end - cursor - kRecordHeaderSize)
