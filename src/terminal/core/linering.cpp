@@ -24,8 +24,9 @@ static void lineNoteStored(TerminalCore *t, TerminalLine *line, bool stored, uin
 void lineMarkAll(TerminalCore *t, TerminalLine *line)
 {
     TerminalCell *cells = lineCells(line);
+    const uint32_t cols = t->cols; // read once: the stores could alias it
     uint32_t attributes = 0;
-    for (uint32_t c = 0; c < t->cols; ++c) {
+    for (uint32_t c = 0; c < cols; ++c) {
         cells[c].ch |= kCellChanged;
         attributes |= cells[c].ch;
     }
@@ -53,7 +54,7 @@ void lineMove(TerminalCore *t, TerminalLine *line, uint32_t to, const TerminalCe
         attributes |= d ? ch : 0;
     };
     // Overlapping moves to the right run backwards.
-    if (from < cells) {
+    if (from < cells && from + count > cells) {
         for (uint32_t k = count; k-- > 0;)
             move(k);
     } else {
@@ -158,6 +159,7 @@ bool ringSettleViewShift(TerminalCore *t)
     }
     t->viewShift = 0;
     const int64_t viewTop = -int64_t(t->viewOffset);
+    const uint32_t cols = t->cols; // read once: the stores could alias it
     // Bottom up, so that every shown line is read before it is settled itself.
     for (uint32_t r = t->rows; r-- > 0;) {
         TerminalLine *now = ringLine(t, ringIndex(t, viewTop + r));
@@ -169,25 +171,29 @@ bool ringSettleViewShift(TerminalCore *t)
         now->header &= ~kLineChanged;
         TerminalCell *cells = lineCells(now);
         const TerminalCell *shown = lineCells(was);
-        for (uint32_t c = 0; c < t->cols; ++c) {
-            const bool same = !(shown[c].ch & kCellChanged) && ((cells[c].ch ^ shown[c].ch) & ~kCellChanged) == 0
-                              && cells[c].colours == shown[c].colours;
-            if (same)
-                cells[c].ch &= ~kCellChanged;
-            else
-                cellMark(t, now, &cells[c]);
+        uint32_t anyDiffers = 0;
+        uint32_t attributes = 0;
+        for (uint32_t c = 0; c < cols; ++c) {
+            const uint32_t ch = cells[c].ch & ~kCellChanged;
+            const uint32_t differs = (shown[c].ch & kCellChanged) | ((ch ^ shown[c].ch) & ~kCellChanged)
+                                     | (cells[c].colours ^ shown[c].colours);
+            cells[c].ch = ch | (differs ? kCellChanged : 0);
+            anyDiffers |= differs;
+            attributes |= differs ? ch : 0;
         }
+        lineNoteStored(t, now, anyDiffers != 0, attributes);
     }
     return true;
 }
 
 void ringClearAll(TerminalCore *t)
 {
+    const uint32_t cols = t->cols;
     for (uint32_t i = 0; i < t->totalLines; ++i) {
         TerminalLine *line = ringLine(t, i);
         line->header = kLineChanged;
         TerminalCell *cells = lineCells(line);
-        for (uint32_t c = 0; c < t->cols; ++c)
+        for (uint32_t c = 0; c < cols; ++c)
             cells[c] = TerminalCell{kBlankCell.ch | kCellChanged, kBlankCell.colours};
     }
     t->modes |= kModeChanged;
