@@ -15,8 +15,8 @@
 ScanServer::ScanServer(QObject *parent)
     : QObject(parent)
 {
-    qRegisterMetaType<ScanClientInfo>("ScanClientInfo");
-    qRegisterMetaType<ScanClientRegistry>("ScanClientRegistry");
+    ScanClientInfo::registerMetaType();
+    ScanClientRegistry::registerMetaType();
     m_model = new ScanStateModel(this);
     m_scanTimer = new QTimer(this);
     m_scanTimer->setSingleShot(true);
