@@ -100,6 +100,12 @@ private Q_SLOTS:
         server = nullptr;
     }
 
+    void recordTypesTravelInQueuedSignals()
+    {
+        QVERIFY(QMetaType::fromName("ScanClientInfo").isValid());
+        QVERIFY(QMetaType::fromName("ScanClientRegistry").isValid());
+    }
+
     void startAndStopAreReported()
     {
         ScanServer fresh;
