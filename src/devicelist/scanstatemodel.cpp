@@ -27,8 +27,6 @@ ScanStateModel::ScanStateModel(QObject *parent)
     , m_server(parent)
     , m_flashers(nullptr)
     , m_state(new ScanState(this))
-    , m_restIcon(QStringLiteral(":/icons/i16_brick.png"))
-    , m_flashIcon(QStringLiteral(":/icons/i16_bell.png"))
 {
     m_flashers = new FlasherMap(this);
 }
@@ -169,8 +167,17 @@ QVariant ScanStateModel::data(const QModelIndex &index, int role) const
     if (!item)
         return {};
     if (role == Qt::DecorationRole)
-        return column == MacColumn ? QVariant(m_restIcon) : QVariant();
+        return column == MacColumn ? QVariant(icon(m_restIcon, ":/icons/i16_brick.png")) : QVariant();
     return displayText(item, column);
+}
+
+// Icons are loaded on first use: only a view asks for them, and a headless
+// front end has no GUI application to make pixmaps with.
+const QIcon &ScanStateModel::icon(QIcon &cache, const char *path)
+{
+    if (cache.isNull())
+        cache = QIcon(QString::fromLatin1(path));
+    return cache;
 }
 
 // Colours and icon of a flashing row: bell while the state is above 0, the
@@ -181,7 +188,7 @@ QVariant ScanStateModel::flashData(const QModelIndex &index, int role) const
     if (state <= 0)
         return {};
     if (role == Qt::DecorationRole)
-        return index.column() == MacColumn ? QVariant(m_flashIcon) : QVariant();
+        return index.column() == MacColumn ? QVariant(icon(m_flashIcon, ":/icons/i16_bell.png")) : QVariant();
     if (state % 2 == 0)
         return {};
     const QPalette::ColorRole colour = role == Qt::BackgroundRole ? QPalette::Dark : QPalette::BrightText;

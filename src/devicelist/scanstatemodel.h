@@ -56,10 +56,11 @@ private slots:
 private:
     QVariant flashData(const QModelIndex &index, int role) const;
     QVariant displayText(const ScanClientItem *item, int column) const;
+    static const QIcon &icon(QIcon &cache, const char *path);
 
     QObject *m_server;
     FlasherMap *m_flashers;
     ScanState *m_state;
-    QIcon m_restIcon;
-    QIcon m_flashIcon;
+    mutable QIcon m_restIcon;
+    mutable QIcon m_flashIcon;
 };

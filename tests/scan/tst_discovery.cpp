@@ -140,6 +140,16 @@ private Q_SLOTS:
         QVERIFY(run.messages.filter(QStringLiteral("Discover: mac=") + badMac).isEmpty());
     }
 
+    void quietScanWritesOnlyTheList()
+    {
+        SimulatorProcess simulator;
+        QVERIFY(simulator.start(1, {"--count", "2", "--seed", "11", "--spread", "50", "--duration", "15000"}));
+        const CliRun run = runCli({"scan", "--json", "--quiet", "--wait", "600"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.devices.size(), 2);
+        QCOMPARE(run.messages, QStringList());
+    }
+
     void cliRejectsBadArguments()
     {
         const CliRun run = runCli({"scan", "--wait", "soon"});
