@@ -1,6 +1,6 @@
 #include "benchstreams.h"
 
-#include "streamrandom.h"
+#include "seededrandom.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,7 +10,7 @@ namespace znbench {
 
 namespace {
 
-using Random = StreamRandom;
+using Random = SeededRandom;
 
 void appendWords(std::string &out, Random &random, int length)
 {

@@ -1,29 +1,12 @@
 #include "devicegenerator.h"
 
+#include "seededrandom.h"
+
 #include <array>
 
 namespace {
 
-// SplitMix64: tiny and fully specified, so a seed means the same everywhere
-// (the standard distributions are not).
-class Random {
-public:
-    explicit Random(quint64 seed) : m_state(seed) {}
-
-    quint64 next()
-    {
-        quint64 z = (m_state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-
-    quint32 below(quint32 bound) { return quint32(next() % bound); }
-    bool oneIn(quint32 n) { return below(n) == 0; }
-
-private:
-    quint64 m_state;
-};
+using Random = SeededRandom;
 
 struct BoardType {
     quint32 board;

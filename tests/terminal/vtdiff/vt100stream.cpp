@@ -1,6 +1,6 @@
 #include "vt100stream.h"
 
-#include "streamrandom.h"
+#include "seededrandom.h"
 
 #include <cstdio>
 
@@ -8,7 +8,7 @@ namespace vtdiff {
 
 namespace {
 
-using Random = znbench::StreamRandom;
+using Random = SeededRandom;
 
 // A parameter as hosts send it: usually in range, sometimes omitted, zero or
 // far too large (every emulator clamps those alike).
