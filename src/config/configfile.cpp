@@ -16,13 +16,13 @@ constexpr size_t kEmptyRootSize = 8;
 // A chunk header: four ASCII letters, then a 32-bit number.
 bool chunkIs(const uint8_t *p, const char *tag, uint64_t value)
 {
-    return std::memcmp(p, tag, 4) == 0 && readLe32(p + 4) == value;
+    return std::memcmp(p, tag, 4) == 0 && readLE32(p + 4) == value;
 }
 
 void writeChunk(uint8_t *p, const char *tag, uint32_t value)
 {
     std::memcpy(p, tag, 4);
-    writeLe32(p + 4, value);
+    writeLE32(p + 4, value);
 }
 
 } // namespace
@@ -38,7 +38,7 @@ size_t configFileWrite(const uint8_t *blob, size_t blobSize, uint8_t *out, size_
     writeChunk(out + 16, "REGP", uint32_t(blobSize));
     const uint32_t crc = configCrc32(out + kCoveredOffset, size - kCoveredOffset - kTrailerSize);
     writeChunk(out + size - kTrailerSize, "CRCP", 4);
-    writeLe32(out + size - 4, crc);
+    writeLE32(out + size - 4, crc);
     return size;
 }
 
@@ -60,13 +60,13 @@ ConfigFileStatus configFileUnwrap(const uint8_t *file, size_t size, size_t regis
         && chunkIs(file + 8, "ZNCP", size - 16)
         && chunkIs(file + 16, "REGP", size - kConfigFileOverhead)
         && chunkIs(file + size - kTrailerSize, "CRCP", 4)
-        && readLe32(file + size - 4) == configCrc32(file + kCoveredOffset, size - 20);
+        && readLE32(file + size - 4) == configCrc32(file + kCoveredOffset, size - 20);
     if (!framed)
         return ConfigFileStatus::NotConfigFile;
     const size_t length = size - kConfigFileOverhead;
     const bool rootCoversBlob = length == 0
-        || (length >= kEmptyRootSize && readLe32(file + kBlobOffset) == kRegRootKey
-            && readLe32(file + kBlobOffset + 4) == length - kEmptyRootSize);
+        || (length >= kEmptyRootSize && readLE32(file + kBlobOffset) == kRegRootKey
+            && readLE32(file + kBlobOffset + 4) == length - kEmptyRootSize);
     if (!rootCoversBlob)
         return ConfigFileStatus::NotConfigFile;
     *blob = file + kBlobOffset;
@@ -86,8 +86,8 @@ ConfigFileStatus configFileImport(const uint8_t *file, size_t size, uint8_t *des
         // Nothing in the file must not leave the previous registry in the buffer.
         if (destCapacity < kEmptyRootSize)
             return ConfigFileStatus::TooBig;
-        writeLe32(dest, kRegRootKey);
-        writeLe32(dest + 4, 0);
+        writeLE32(dest, kRegRootKey);
+        writeLE32(dest + 4, 0);
         length = kEmptyRootSize;
     } else {
         std::memmove(dest, blob, length);

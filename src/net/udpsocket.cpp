@@ -1,11 +1,12 @@
 #include "udpsocket.h"
 
-#include "mac.h"
 #include "messageline.h"
 
 #include <QNetworkInterface>
 #include <QNetworkProxy>
 #include <QUdpSocket>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,6 +21,16 @@ QUdpSocket *newUnproxiedSocket(QObject *parent)
     auto *socket = new QUdpSocket(parent);
     socket->setProxy(QNetworkProxy(QNetworkProxy::NoProxy, QString(), 0, QString(), QString()));
     return socket;
+}
+
+// Loopback and tunnel interfaces have an empty or all-zero hardware address;
+// only interfaces with a real one lead to a controller segment.
+bool hasHardwareAddress(const QNetworkInterface &iface)
+{
+    if (iface.flags().testFlag(QNetworkInterface::IsLoopBack))
+        return false;
+    const QString text = iface.hardwareAddress();
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetterOrNumber() && c != u'0'; });
 }
 
 } // namespace
@@ -53,11 +64,11 @@ void UDPSocket::fail(const QString &text)
 
 // Three attempts: shared twice (the first may lose a race with another
 // program's socket), then unshared. `label` is "ANY" or the dotted address.
-QUdpSocket *UDPSocket::bindWithRetries(const QHostAddress &address, int port, const QString &label)
+QUdpSocket *UDPSocket::bindWithRetries(const QHostAddress &address, int bindPort, const QString &label)
 {
     QUdpSocket *socket = newUnproxiedSocket(this);
-    const QString where = QStringLiteral("UDP %1:%2").arg(label).arg(port);
-    const quint16 port16 = quint16(port);
+    const QString where = QStringLiteral("UDP %1:%2").arg(label).arg(bindPort);
+    const quint16 port16 = quint16(bindPort);
     bool bound = socket->bind(address, port16, kSharedBind);
     if (!bound) {
         warn(where + QStringLiteral(": ") + socket->errorString()
@@ -106,8 +117,7 @@ void UDPSocket::bindInterfaces(int bindPort)
     for (const QNetworkInterface &iface : interfaces) {
         if (!iface.isValid())
             continue;
-        Mac hardware;
-        if (!Mac::parse(iface.hardwareAddress(), &hardware) || hardware.isNull())
+        if (!hasHardwareAddress(iface))
             continue;
         const QList<QNetworkAddressEntry> entries = iface.addressEntries();
         for (const QNetworkAddressEntry &entry : entries) {

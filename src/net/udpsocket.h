@@ -41,7 +41,7 @@ private:
         QNetworkAddressEntry address;
     };
 
-    QUdpSocket *bindWithRetries(const QHostAddress &address, int port, const QString &label);
+    QUdpSocket *bindWithRetries(const QHostAddress &address, int bindPort, const QString &label);
     void bindInterfaces(int port);
     void addSocket(QUdpSocket *socket, const QNetworkAddressEntry &address);
     void warn(const QString &text);

@@ -1,6 +1,8 @@
-// Little-endian integers inside value payloads, read and written byte by
-// byte, and the day that date payloads count from.
+// Little-endian integers inside value payloads, and the day that date
+// payloads count from.
 #pragma once
+
+#include "byteorder.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -13,17 +15,18 @@
 // bytes read as zero.
 inline uint64_t readPayloadLE(QByteArrayView payload, qsizetype offset = 0, qsizetype width = 8)
 {
-    uint64_t value = 0;
     const qsizetype end = std::min(payload.size(), offset + std::min<qsizetype>(width, 8));
-    for (qsizetype i = end - 1; i >= offset; --i)
-        value = (value << 8) | uint8_t(payload[i]);
-    return value;
+    if (end <= offset)
+        return 0;
+    return readLE(reinterpret_cast<const uint8_t *>(payload.data()) + offset, size_t(end - offset));
 }
 
 inline void appendPayloadLE(QByteArray *out, uint64_t value, int width)
 {
-    for (int i = 0; i < width; ++i)
-        out->append(char(uint8_t(value >> (8 * i))));
+    Q_ASSERT(width >= 0 && width <= 8);
+    uint8_t bytes[8];
+    writeLE(bytes, value, size_t(width));
+    out->append(reinterpret_cast<const char *>(bytes), width);
 }
 
 // Day 0 of Date and DateTime payloads.

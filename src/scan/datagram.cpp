@@ -14,20 +14,6 @@ constexpr size_t kHeaderSize = kMagicSize + 2;  // magic + opcode
 constexpr size_t kRecordHeaderSize = 4;         // length + tag
 constexpr size_t kMaxPayload = 0xFFFF - 2;      // the length field counts the tag
 
-uint64_t readBE(const uint8_t *p, size_t size)
-{
-    uint64_t value = 0;
-    for (size_t i = 0; i < size; ++i)
-        value = value << 8 | p[i];
-    return value;
-}
-
-void writeBE(uint8_t *p, uint64_t value, size_t size)
-{
-    for (size_t i = size; i-- > 0; value >>= 8)
-        p[i] = static_cast<uint8_t>(value);
-}
-
 // Reserves `size` bytes at the write position, or marks the frame as overflowed.
 uint8_t *reserve(DatagramBuilder *b, size_t size)
 {

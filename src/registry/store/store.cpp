@@ -19,7 +19,7 @@ static void repairRoot(RegistryStore *store)
         writeRecordHeader(root, kRegRootKey, 0);
         store->dirty = 1;
     } else if (recordKey(root) != kRegRootKey) {
-        writeLe32(root, kRegRootKey);
+        writeLE32(root, kRegRootKey);
         store->dirty = 1;
     }
 }

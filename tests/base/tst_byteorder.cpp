@@ -1,0 +1,47 @@
+#include "byteorder.h"
+
+#include <QTest>
+
+class TestByteOrder : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void readsMostSignificantByteFirst()
+    {
+        const unsigned char bytes[] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
+        QCOMPARE(readBE32(bytes), 0x01020304u);
+        QCOMPARE(readBE64(bytes), 0x0102030405060708ull);
+        QCOMPARE(readBE16(bytes), 0x0102);
+        QCOMPARE(readLE32(bytes), 0x04030201u);
+        QCOMPARE(readLE(bytes, 8), 0x0807060504030201ull);
+        const unsigned char high[] = {0xFF, 0xFE, 0xFD, 0xFC, 0xFB, 0xFA, 0xF9, 0xF8};
+        QCOMPARE(readBE16(high), 65534);
+        QCOMPARE(readBE32(high), 0xFFFEFDFCu);
+        QCOMPARE(readBE64(high), 0xFFFEFDFCFBFAF9F8ull);
+    }
+
+    // Writers and readers of the same end undo each other at every width and
+    // touch no byte beyond it.
+    void writersRoundTripWithinTheirWidth()
+    {
+        const uint64_t value = 0x8877665544332211ull;
+        for (size_t size = 1; size <= 8; ++size) {
+            const uint64_t low = size == 8 ? value : value & ((1ull << (8 * size)) - 1);
+            uint8_t be[9], le[9];
+            std::fill(be, be + 9, 0xAA);
+            std::fill(le, le + 9, 0xAA);
+            writeBE(be, value, size);
+            writeLE(le, value, size);
+            QCOMPARE(readBE(be, size), low);
+            QCOMPARE(readLE(le, size), low);
+            QCOMPARE(be[size], uint8_t(0xAA));
+            QCOMPARE(le[size], uint8_t(0xAA));
+            QCOMPARE(be[size - 1], uint8_t(0x11));
+            QCOMPARE(le[0], uint8_t(0x11));
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestByteOrder)
+#include "tst_byteorder.moc"
