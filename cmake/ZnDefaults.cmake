@@ -1,6 +1,6 @@
 # Compiler settings shared by every target of the project.
 
-add_compile_options(-Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Woverloaded-virtual)
+add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual)
 if(ZN_WERROR)
     add_compile_options(-Werror)
 endif()

@@ -19,12 +19,12 @@ constexpr size_t kScrollbackLines = 10000;
 // owner copies each line pushed off the top into its own ring.
 class VtermEmulator : public Emulator {
 public:
-    explicit VtermEmulator(bool ownerWork)
-        : vt(vterm_new(kRows, kCols)), ownerWork(ownerWork), scrollback(ownerWork ? kScrollbackLines * kCols : 0)
+    explicit VtermEmulator(bool withOwnerWork)
+        : vt(vterm_new(kRows, kCols)), ownerWork(withOwnerWork), scrollback(withOwnerWork ? kScrollbackLines * kCols : 0)
     {
         vterm_set_utf8(vt, 0);
         screen = vterm_obtain_screen(vt);
-        if (ownerWork) {
+        if (withOwnerWork) {
             vterm_screen_set_callbacks(screen, &kCallbacks, this);
             vterm_screen_set_damage_merge(screen, VTERM_DAMAGE_SCROLL);
         }
