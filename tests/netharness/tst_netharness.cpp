@@ -233,12 +233,19 @@ void TestNetHarness::noNamespaceMeansSkipAndNoCommand()
     const QString marker = dir.filePath(QStringLiteral("ran"));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PATH"), dir.path()); // no unshare, no ip
-    const Run skipped = run(QStringLiteral("/bin/bash"), {harnessTool("znnet-run"), QStringLiteral("--"),
-                                                         QStringLiteral("/usr/bin/touch"), marker},
-                            environment);
+    environment.remove(QStringLiteral("ZN_REQUIRE_NETNS"));
+    const QStringList args = {harnessTool("znnet-run"), QStringLiteral("--"), QStringLiteral("/usr/bin/touch"), marker};
+    const Run skipped = run(QStringLiteral("/bin/bash"), args, environment);
     QCOMPARE(skipped.exitCode, 77);
     QVERIFY2(skipped.err.startsWith(QLatin1String("SKIPPED: cannot create a private network namespace: ")),
              qPrintable(skipped.err));
+
+    // Under CI the same situation is a failure, not a skip.
+    environment.insert(QStringLiteral("ZN_REQUIRE_NETNS"), QStringLiteral("1"));
+    const Run required = run(QStringLiteral("/bin/bash"), args, environment);
+    QCOMPARE(required.exitCode, 1);
+    QVERIFY2(required.err.startsWith(QLatin1String("FAILED: cannot create a private network namespace")),
+             qPrintable(required.err));
     QVERIFY(!QFileInfo::exists(marker));
 }
 
