@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -5,7 +6,24 @@
 
 int main(int argc, char **argv)
 {
+    zn::CommandLine command(QStringLiteral("znscan"), QStringLiteral("[options]"),
+                            QStringLiteral("Finds the Zentra controllers on the local network segments and lists them.\n"
+                                           "Qt's own options (-platform NAME, -style NAME, ...) are passed to Qt."),
+                            zn::CommandLine::Program);
+    // --help and --version need no display, so they are answered before the
+    // application object connects to one. An option unknown here may be one of
+    // Qt's own, which QApplication takes out of the arguments it keeps.
+    const QStringList arguments = zn::programArguments(argc, argv);
+    if (command.parser().parse(arguments)) {
+        if (const auto exit = command.parse(arguments))
+            return *exit;
+    }
+
     auto *app = new QApplication(argc, argv);
+    if (const auto exit = command.parse(QApplication::arguments())) {
+        delete app;
+        return *exit;
+    }
     QCoreApplication::setApplicationName(QStringLiteral("znscan"));
     QCoreApplication::setOrganizationName(QStringLiteral("Quillon"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("quillon.example"));
