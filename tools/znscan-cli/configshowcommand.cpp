@@ -1,4 +1,6 @@
-#include "configcommand.h"
+#include "configshowcommand.h"
+
+#include "commandline.h"
 
 #include "configfile.h"
 #include "registryprinter.h"
@@ -15,11 +17,8 @@
 
 namespace {
 
-constexpr int kExitUsage = 2;
 constexpr int kExitRefused = 3;
 constexpr size_t kCapacity = ScanClientRegistry::Capacity;
-
-const char kUsage[] = "usage: znscan-cli config show FILE.znc [--json]\n";
 
 void printError(const QString &text)
 {
@@ -75,13 +74,20 @@ int showConfig(const QString &path, bool json)
 
 } // namespace
 
-int runConfigCommand(const QStringList &args)
+int runConfigShowCommand(const QStringList &arguments)
 {
-    QStringList rest = args;
-    const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
-    if (rest.size() != 2 || rest.at(0) != QLatin1String("show") || rest.at(1).startsWith(QLatin1String("--"))) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
-    }
-    return showConfig(rest.at(1), json);
+    zn::CommandLine command(
+        arguments.first(), QStringLiteral("[options] FILE.znc"),
+        QStringLiteral("Checks a configuration file as the import of the configuration dialog does and\n"
+                       "prints its registry: one record a line, indented by depth, with name, type, key,\n"
+                       "value and description. Exit status: 0 shown, 2 usage error, 3 the file cannot be\n"
+                       "read or the import would refuse it (the reason on standard error)."),
+        zn::CommandLine::Subcommand);
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("Prints the registry as one JSON object, sections with children."));
+    command.parser().addOption(json);
+    command.parser().addPositionalArgument(QStringLiteral("FILE.znc"), QStringLiteral("The configuration file."));
+    if (const auto exit = command.parse(arguments, 1, 1))
+        return *exit;
+    return showConfig(command.parser().positionalArguments().first(), command.parser().isSet(json));
 }

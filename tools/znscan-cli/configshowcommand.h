@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
-// args: the arguments after "config". Exit status: 0 shown, 2 usage error,
-// 3 a file the import would refuse (the reason on standard error).
-int runConfigCommand(const QStringList &args);
+// arguments: "znscan-cli config show" first, then its own. Exit status: 0
+// shown, 2 usage error, 3 a file the import would refuse (the reason on
+// standard error).
+int runConfigShowCommand(const QStringList &arguments);

@@ -1,14 +1,19 @@
 // Headless front end on the scanning engine, for scripts and for machines
 // without a display.
+#include "commandgroup.h"
 #include "configcommand.h"
 #include "scancommand.h"
 
 #include <QCoreApplication>
-#include <cstdio>
 
-static const char kUsage[] =
-    "usage: znscan-cli scan [--wait MS] [--json] [--quiet]\n"
-    "       znscan-cli config show FILE.znc [--json]\n";
+namespace {
+
+const Subcommand kCommands[] = {
+    {"scan", "One scan; the devices found, in list order, on standard output.", runScanCommand},
+    {"config", "Configuration files: config show.", runConfigCommand},
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -16,12 +21,10 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("znscan"));
     QCoreApplication::setOrganizationName(QStringLiteral("Quillon"));
 
-    QStringList args = QCoreApplication::arguments().mid(1);
-    const QString command = args.isEmpty() ? QString() : args.takeFirst();
-    if (command == QLatin1String("scan"))
-        return runScanCommand(args);
-    if (command == QLatin1String("config"))
-        return runConfigCommand(args);
-    std::fputs(kUsage, stderr);
-    return 2;
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.first() = QStringLiteral("znscan-cli");
+    return runCommandGroup(arguments,
+                           QStringLiteral("Headless front end on the scanning engine of znscan, for scripts and for\n"
+                                          "machines without a display."),
+                           kCommands, zn::CommandLine::Program);
 }

@@ -1,6 +1,7 @@
 #include "scancommand.h"
 
 #include "clientjson.h"
+#include "commandline.h"
 #include "ipv4.h"
 #include "scanclientitem.h"
 #include "scanserver.h"
@@ -14,32 +15,6 @@
 #include <cstdio>
 
 namespace {
-
-struct ScanOptions {
-    int waitMs = 3000;
-    bool json = false;
-    bool quiet = false;
-};
-
-bool parseScanOptions(const QStringList &args, ScanOptions *options)
-{
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (arg == QLatin1String("--json")) {
-            options->json = true;
-        } else if (arg == QLatin1String("--quiet")) {
-            options->quiet = true;
-        } else if (arg == QLatin1String("--wait") && i + 1 < args.size()) {
-            bool ok = false;
-            options->waitMs = args.at(++i).toInt(&ok);
-            if (!ok || options->waitMs < 0)
-                return false;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
 
 void printDevices(const ScanState &devices, bool json)
 {
@@ -60,16 +35,30 @@ void printDevices(const ScanState &devices, bool json)
 
 } // namespace
 
-int runScanCommand(const QStringList &args)
+int runScanCommand(const QStringList &arguments)
 {
-    ScanOptions options;
-    if (!parseScanOptions(args, &options)) {
-        std::fputs("usage: znscan-cli scan [--wait MS] [--json] [--quiet]\n", stderr);
-        return 2;
-    }
+    zn::CommandLine command(
+        arguments.first(), QStringLiteral("[options]"),
+        QStringLiteral("Scans once on the engine of znscan, waits, then prints the devices found in list\n"
+                       "order, one a line: MAC address, IP address, serial. Message lines go to standard\n"
+                       "error. Exit status: 0 done, 1 the scanner cannot start (port 65533 is held by\n"
+                       "another program), 2 usage error."),
+        zn::CommandLine::Subcommand);
+    const QCommandLineOption wait(QStringLiteral("wait"),
+                                  QStringLiteral("Waits MS milliseconds after the scan (default 3000)."),
+                                  QStringLiteral("MS"), QStringLiteral("3000"));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Prints the devices as a JSON array."));
+    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Leaves out the message lines."));
+    command.parser().addOptions({wait, json, quiet});
+    if (const auto exit = command.parse(arguments))
+        return *exit;
+    bool ok = false;
+    const int waitMs = command.parser().value(wait).toInt(&ok);
+    if (!ok || waitMs < 0)
+        return command.usageError(QStringLiteral("--wait wants a number of milliseconds."));
 
     ScanServer server;
-    if (!options.quiet) {
+    if (!command.parser().isSet(quiet)) {
         QObject::connect(&server, &ScanServer::message, [](const QString &line) {
             std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
         });
@@ -78,10 +67,10 @@ int runScanCommand(const QStringList &args)
     if (!server.isStarted())
         return 1;
     server.scanClients();
-    QTimer::singleShot(options.waitMs, qApp, &QCoreApplication::quit);
+    QTimer::singleShot(waitMs, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
 
-    printDevices(*server.model()->state(), options.json);
+    printDevices(*server.model()->state(), command.parser().isSet(json));
     std::fflush(stdout);
     return 0;
 }

@@ -3,4 +3,5 @@
 
 #include <QStringList>
 
-int runScanCommand(const QStringList &args);
+// arguments: "znscan-cli scan" first, then the scan's own. Returns the exit status.
+int runScanCommand(const QStringList &arguments);
