@@ -1,5 +1,6 @@
 // znsim: a network of simulated controllers for the scanner's tests, run only
 // inside the private namespaces of tools/netns/znnet-run.
+#include "commandline.h"
 #include "datagram.h"
 #include "devicecommands.h"
 #include "devicelist.h"
@@ -7,7 +8,6 @@
 #include "simulator.h"
 #include "terminationwatcher.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -44,21 +44,24 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("znsim"));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Simulates Zentra controllers on UDP port 65533. Runs only inside tools/netns/znnet-run.\n"
-        "Device keys: mac ip netmask gateway networkMode developmentMode board cpu serial made versionS "
-        "versionD boardName remark badcrc."));
-    parser.addHelpOption();
+    zn::CommandLine command(
+        QStringLiteral("znsim"), QStringLiteral("[options]"),
+        QStringLiteral("Simulates Zentra controllers on UDP port 65533. Runs only inside tools/netns/znnet-run.\n"
+                       "Device keys: mac ip netmask gateway networkMode developmentMode board cpu serial made\n"
+                       "versionS versionD boardName remark badcrc.\n"
+                       "Exit status: 0 done; 2 usage error or failure to start (bad devices, no socket); 3 refused\n"
+                       "outside a private network namespace."),
+        zn::CommandLine::Program);
+    QCommandLineParser &parser = command.parser();
     parser.addOptions({
         {QStringLiteral("device"), QStringLiteral("A device as key=value,... (repeatable)."), QStringLiteral("spec")},
         {QStringLiteral("devices"), QStringLiteral("Devices from a JSON array (the --print-devices format)."),
          QStringLiteral("file")},
         {QStringLiteral("count"), QStringLiteral("Generate N devices from 02:5A:4E:ss:00:01 up, ss = seed % 256."), QStringLiteral("N"),
          QStringLiteral("0")},
-        {QStringLiteral("seed"), QStringLiteral("Seed of the generated identities and delays."), QStringLiteral("S"),
+        {QStringLiteral("seed"), QStringLiteral("Seed of the generated identities and delays (default 1)."), QStringLiteral("S"),
          QStringLiteral("1")},
-        {QStringLiteral("spread"), QStringLiteral("Answer delays are random in [0, MS]."), QStringLiteral("MS"),
+        {QStringLiteral("spread"), QStringLiteral("Answer delays are random in [0, MS] (default 200)."), QStringLiteral("MS"),
          QStringLiteral("200")},
         {QStringLiteral("reply"), QStringLiteral("broadcast (default) or unicast to the requester."),
          QStringLiteral("mode"), QStringLiteral("broadcast")},
@@ -66,13 +69,14 @@ int main(int argc, char **argv)
          QStringLiteral("mac")},
         {QStringLiteral("send-raw"), QStringLiteral("Broadcast these bytes once after start (repeatable)."),
          QStringLiteral("hex")},
-        {QStringLiteral("raw-from-port"), QStringLiteral("Source port of the --send-raw datagrams."),
+        {QStringLiteral("raw-from-port"), QStringLiteral("Source port of the --send-raw datagrams (default 65533)."),
          QStringLiteral("port"), QString::number(zn::kScanPort)},
-        {QStringLiteral("duration"), QStringLiteral("Stop after MS milliseconds (0: only on a signal)."),
+        {QStringLiteral("duration"), QStringLiteral("Stop after MS milliseconds (default 10000; 0: only on a signal)."),
          QStringLiteral("MS"), QStringLiteral("10000")},
         {QStringLiteral("print-devices"), QStringLiteral("Print the devices as JSON and exit; sends nothing.")},
     });
-    parser.process(app);
+    if (const auto exit = command.parse(QCoreApplication::arguments()))
+        return *exit;
 
     qint64 count = 0, seed = 0, spread = 0, rawPort = 0, duration = 0;
     const NumberOption numbers[] = {
@@ -82,16 +86,16 @@ int main(int argc, char **argv)
     };
     for (const NumberOption &option : numbers) {
         if (!parseNumber(parser, QLatin1String(option.name), option.max, option.value))
-            return fail(ExitUsage, QStringLiteral("bad --%1 value").arg(QLatin1String(option.name)));
+            return command.usageError(QStringLiteral("Bad --%1 value.").arg(QLatin1String(option.name)));
     }
     const QString reply = parser.value(QStringLiteral("reply"));
     if (reply != QLatin1String("broadcast") && reply != QLatin1String("unicast"))
-        return fail(ExitUsage, QStringLiteral("--reply must be broadcast or unicast"));
+        return command.usageError(QStringLiteral("--reply must be broadcast or unicast."));
     QList<QByteArray> rawDatagrams;
     for (const QString &hex : parser.values(QStringLiteral("send-raw"))) {
         const auto decoded = QByteArray::fromHex(hex.toLatin1());
         if (decoded.isEmpty() || decoded.toHex().compare(hex.toLatin1(), Qt::CaseInsensitive) != 0)
-            return fail(ExitUsage, QStringLiteral("--send-raw wants an even number of hex digits: %1").arg(hex));
+            return command.usageError(QStringLiteral("--send-raw wants an even number of hex digits: %1").arg(hex));
         rawDatagrams.append(decoded);
     }
 
