@@ -1,13 +1,12 @@
-// znterm-dump [--cols C] [--rows R] [--utf8] [--eight-bit] [--history] [--cursor] [FILE|-]
-//
-// Feeds the bytes into a terminal core set up like the message window's
-// (LNM among the default modes, 80 x 24, 10000 lines of scrollback) and prints
-// the screen, one row per line without trailing blanks, as UTF-8.
+// znterm-dump: feeds bytes into a terminal core set up like the message
+// window's (LNM among the default modes, 80 x 24, 10000 lines of scrollback)
+// and prints the screen, one row per line without trailing blanks, as UTF-8.
+#include "commandline.h"
 #include "terminalcore.h"
 
+#include <QFile>
+
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 using namespace zn;
@@ -21,49 +20,55 @@ struct Options {
     bool eightBit = false;
     bool history = false;
     bool cursor = false;
-    const char *file = "-";
+    QByteArray file = "-";
 };
 
-void usage()
+bool parseSize(const QString &text, uint32_t *value)
 {
-    std::fputs("usage: znterm-dump [--cols C] [--rows R] [--utf8] [--eight-bit] [--history] [--cursor] [FILE|-]\n",
-               stderr);
-}
-
-bool parseSize(const char *text, uint32_t *value)
-{
-    char *end = nullptr;
-    const unsigned long v = std::strtoul(text, &end, 10);
-    if (!*text || *end || v < kTerminalMinSize || v > kTerminalMaxSize)
+    bool ok = false;
+    const uint v = text.toUInt(&ok);
+    if (!ok || v < kTerminalMinSize || v > kTerminalMaxSize)
         return false;
-    *value = uint32_t(v);
+    *value = v;
     return true;
 }
 
-bool parseArguments(int argc, char **argv, Options *o)
+// Returns the exit status when the program ends here (help, version, usage error).
+std::optional<int> parseArguments(int argc, char **argv, Options *o)
 {
-    bool haveFile = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if ((arg == "--cols" || arg == "--rows") && i + 1 < argc) {
-            if (!parseSize(argv[++i], arg == "--cols" ? &o->cols : &o->rows))
-                return false;
-        } else if (arg == "--utf8") {
-            o->utf8 = true;
-        } else if (arg == "--eight-bit") {
-            o->eightBit = true;
-        } else if (arg == "--history") {
-            o->history = true;
-        } else if (arg == "--cursor") {
-            o->cursor = true;
-        } else if ((arg == "-" || arg[0] != '-') && !haveFile) {
-            o->file = argv[i];
-            haveFile = true;
-        } else {
-            return false;
-        }
-    }
-    return true;
+    CommandLine command(
+        QStringLiteral("znterm-dump"), QStringLiteral("[options] [FILE|-]"),
+        QStringLiteral("Feeds the bytes of FILE (or standard input) into a terminal set up like the message\n"
+                       "window's and prints the screen, one row a line without trailing blanks, as UTF-8.\n"
+                       "Exit status: 0 done, 1 the file cannot be read, 2 usage error."),
+        CommandLine::Program);
+    const QString sizeRange = QStringLiteral("%1 to %2").arg(kTerminalMinSize).arg(kTerminalMaxSize);
+    const QCommandLineOption cols(QStringLiteral("cols"), QStringLiteral("Columns, %1 (default 80).").arg(sizeRange),
+                                  QStringLiteral("C"), QStringLiteral("80"));
+    const QCommandLineOption rows(QStringLiteral("rows"), QStringLiteral("Rows, %1 (default 24).").arg(sizeRange),
+                                  QStringLiteral("R"), QStringLiteral("24"));
+    const QCommandLineOption utf8(QStringLiteral("utf8"), QStringLiteral("Decodes the bytes as UTF-8."));
+    const QCommandLineOption eightBit(QStringLiteral("eight-bit"), QStringLiteral("Accepts 8-bit C1 controls (0x80 to 0x9F)."));
+    const QCommandLineOption history(QStringLiteral("history"),
+                                     QStringLiteral("Prints the scrollback lines before the screen."));
+    const QCommandLineOption cursor(QStringLiteral("cursor"),
+                                    QStringLiteral("Prints \"cursor ROW COLUMN\" (from 0) after the screen."));
+    command.parser().addOptions({cols, rows, utf8, eightBit, history, cursor});
+    command.parser().addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The bytes; - or none: standard input."));
+    if (const auto exit = command.parse(programArguments(argc, argv), 0, 1))
+        return exit;
+    const QCommandLineParser &parser = command.parser();
+    if (!parseSize(parser.value(cols), &o->cols))
+        return command.usageError(QStringLiteral("Bad --cols value."));
+    if (!parseSize(parser.value(rows), &o->rows))
+        return command.usageError(QStringLiteral("Bad --rows value."));
+    o->utf8 = parser.isSet(utf8);
+    o->eightBit = parser.isSet(eightBit);
+    o->history = parser.isSet(history);
+    o->cursor = parser.isSet(cursor);
+    if (!parser.positionalArguments().isEmpty())
+        o->file = QFile::encodeName(parser.positionalArguments().first());
+    return std::nullopt;
 }
 
 void appendUtf8(std::string *out, uint32_t c)
@@ -103,13 +108,11 @@ void printLine(TerminalCore *t, const TerminalLine *line)
 int main(int argc, char **argv)
 {
     Options o;
-    if (!parseArguments(argc, argv, &o)) {
-        usage();
-        return 2;
-    }
-    FILE *in = std::strcmp(o.file, "-") == 0 ? stdin : std::fopen(o.file, "rb");
+    if (const auto exit = parseArguments(argc, argv, &o))
+        return *exit;
+    FILE *in = o.file == "-" ? stdin : std::fopen(o.file.constData(), "rb");
     if (!in) {
-        std::fprintf(stderr, "znterm-dump: cannot open %s\n", o.file);
+        std::fprintf(stderr, "znterm-dump: cannot open %s\n", o.file.constData());
         return 1;
     }
     TerminalCore *t = terminalCoreCreate(nullptr, nullptr);
