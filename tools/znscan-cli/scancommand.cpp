@@ -40,9 +40,9 @@ int runScanCommand(const QStringList &arguments)
     zn::CommandLine command(
         arguments.first(), QStringLiteral("[options]"),
         QStringLiteral("Scans once on the engine of znscan, waits, then prints the devices found in list\n"
-                       "order, one a line: MAC address, IP address, serial. Message lines go to standard\n"
-                       "error. Exit status: 0 done, 1 the scanner cannot start (port 65533 is held by\n"
-                       "another program), 2 usage error."),
+                       "order, one a line: MAC address, IP address, serial number and versions. Message\n"
+                       "lines go to standard error. Exit status: 0 done, 1 the scanner cannot start (port\n"
+                       "65533 is held by another program), 2 usage error."),
         zn::CommandLine::Subcommand);
     const QCommandLineOption wait(QStringLiteral("wait"),
                                   QStringLiteral("Waits MS milliseconds after the scan (default 3000)."),
