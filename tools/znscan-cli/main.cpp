@@ -21,6 +21,7 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("znscan"));
     QCoreApplication::setOrganizationName(QStringLiteral("Quillon"));
 
+    // Usage lines name the program, not the path it was started by.
     QStringList arguments = QCoreApplication::arguments();
     arguments.first() = QStringLiteral("znscan-cli");
     return runCommandGroup(arguments,
