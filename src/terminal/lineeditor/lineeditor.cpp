@@ -126,10 +126,25 @@ int maxLength(const LineEditor *editor)
     return int(editor->capacity) - 1;
 }
 
+// The prompt set the default rendition; the host's output goes on in its own.
+void restoreHostPen(LineEditor *editor)
+{
+    char sequence[kHostPenSequenceMax];
+    put(editor, sequence, hostPenSequence(&editor->host.pen, sequence));
+}
+
+// Draws the prompt line where the host's output allows: never inside a
+// sequence or character (the prompt then waits for the host's next line end),
+// and on a fresh line when the host's line is unfinished, so that no host cell
+// is overwritten and no pending wrap is lost.
 void show(LineEditor *editor)
 {
-    if (editor->shown)
+    if (editor->shown || !hostStreamComplete(&editor->host))
         return;
+    if (!editor->host.atLineStart) {
+        put(editor, kNewLine);
+        editor->host.atLineStart = 1;
+    }
     editor->shown = 1;
     echo(editor, kPrompt);
     echoText(editor, editor->line, size_t(editor->length));
@@ -154,6 +169,7 @@ void hide(LineEditor *editor)
         return;
     eraseLine(editor, kPromptWidth);
     editor->shown = 0;
+    restoreHostPen(editor);
 }
 
 void activate(LineEditor *editor)
@@ -165,7 +181,12 @@ void activate(LineEditor *editor)
 
 void abandon(LineEditor *editor)
 {
-    editor->shown = 0;
+    if (editor->shown) {
+        // The abandoned line stays on the screen, and the host goes on after it.
+        editor->shown = 0;
+        editor->host.atLineStart = 0;
+        restoreHostPen(editor);
+    }
     editor->active = 0;
     editor->cursor = 0;
     setLength(editor, 0);
@@ -297,21 +318,27 @@ void redrawScreen(LineEditor *editor)
     editor->shown = 0;
     editor->active = 1;
     put(editor, kScreenReset);
+    hostStreamReset(&editor->host);
     show(editor);
 }
 
 void enterLine(LineEditor *editor)
 {
+    // Inside a cut-off host sequence the line is delivered without an echo.
     show(editor);
-    if (editor->cursor < editor->length) {
-        redrawRest(editor, editor->length);
-        echo(editor, kClearToEnd);
+    if (editor->shown) {
+        if (editor->cursor < editor->length) {
+            redrawRest(editor, editor->length);
+            echo(editor, kClearToEnd);
+        }
+        put(editor, kNewLine);
+        editor->shown = 0;
+        editor->host.atLineStart = 1;
+        restoreHostPen(editor);
     }
-    put(editor, kNewLine);
     const size_t length = size_t(editor->length);
     editor->cursor = 0;
     editor->length = 0;
-    editor->shown = 0;
     editor->active = 0;
     historyAdd(editor, editor->line, length);
     if (editor->callbacks->lineFinished)
@@ -469,6 +496,7 @@ LineEditor *lineEditorCreate(void *owner, const LineEditorCallbacks *callbacks, 
     editor->line = reinterpret_cast<char *>(editor + 1);
     editor->capacity = capacity;
     editor->killBuffer = editor->line + capacity;
+    hostStreamReset(&editor->host);
     return editor;
 }
 
@@ -489,7 +517,11 @@ void lineEditorKeys(LineEditor *editor, const char *bytes, size_t length)
             editor->callbacks->send(editor->owner, bytes, length);
         return;
     }
-    put(editor, kCursorOff);
+    // Nothing is written while the prompt is away: the host's output may have
+    // stopped inside a sequence, or with the cursor waiting to wrap.
+    const bool wasShown = editor->shown;
+    if (wasShown)
+        put(editor, kCursorOff);
     for (size_t i = 0; i < length; ++i) {
         const unsigned char c = uint8_t(bytes[i]);
         if (editor->escLength > 0) {
@@ -502,18 +534,24 @@ void lineEditorKeys(LineEditor *editor, const char *bytes, size_t length)
         }
     }
     settleCursor(editor);
-    put(editor, kCursorOn);
+    if (wasShown || editor->shown)
+        put(editor, kCursorOn);
 }
 
 void lineEditorHostOutput(LineEditor *editor, const char *bytes, size_t length)
 {
+    if (length == 0)
+        return;
     hide(editor);
     put(editor, bytes, length);
-    if (length > 0 && bytes[length - 1] == 0x1A)
+    hostStreamFeed(&editor->host, bytes, length);
+    if (bytes[length - 1] == 0x1A) {
         activate(editor);
-    // Active editing keeps its prompt line below whatever the host printed.
-    if (editor->active)
         show(editor);
+    } else if (editor->active && editor->host.atLineStart) {
+        // Pieces may end anywhere; the prompt comes back only after a line end.
+        show(editor);
+    }
 }
 
 void lineEditorTrigger(LineEditor *editor)

@@ -3,6 +3,8 @@
 // sequences through its show callback, so it needs nothing of the screen model.
 #pragma once
 
+#include "hoststream.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -48,6 +50,7 @@ struct LineEditor {
     uint32_t historyCapacity;
     uint32_t historyUsed;
     int textEchoed; // the last output was line text: the terminal may be waiting to wrap
+    HostStream host; // where the host's output left the terminal
 };
 
 // Creates an inactive, hidden editor whose line holds capacity - 1 bytes
@@ -58,10 +61,13 @@ void lineEditorDestroy(LineEditor *editor);
 
 // Bytes typed by the user: edited while active, passed to the host otherwise.
 void lineEditorKeys(LineEditor *editor, const char *bytes, size_t length);
-// Bytes for the display: the prompt line is taken away around them and comes
-// back when the editor is active; a chunk ending in SUB (0x1A) activates it.
+// Bytes for the display. The prompt line is taken away before them and comes
+// back only where the host's output is complete and at the start of a line
+// (never inside a sequence or character); a chunk ending in SUB (0x1A)
+// activates the editor and brings the prompt back at once.
 void lineEditorHostOutput(LineEditor *editor, const char *bytes, size_t length);
-// Activates the editor and shows the prompt.
+// Activates the editor and shows the prompt: on a fresh line when the host's
+// line is unfinished, after the host's sequence when one is cut off.
 void lineEditorTrigger(LineEditor *editor);
 
 // Replaces the history by the zero-separated entries of bytes, oldest first.

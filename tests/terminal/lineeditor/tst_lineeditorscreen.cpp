@@ -1,12 +1,15 @@
-// The line editor drawing into the terminal core: whatever keys do, the screen
+// The line editor drawing into the terminal core. Whatever keys do, the screen
 // shows the prompt and the line (wrapped over rows, nothing left behind) with
-// the terminal cursor at the edit position.
-#include "keynames.h"
-#include "lineeditor.h"
+// the cursor at the edit position; host output leaves the same screen, cell by
+// cell, whether it comes whole or in any pieces, and the same as on a terminal
+// without the editor.
+#include "editortest.h"
 #include "terminalcore.h"
 
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <cstring>
 
 namespace {
 
@@ -14,78 +17,78 @@ constexpr int kCols = 20;
 constexpr int kRows = 6;
 
 // A terminal as the frame sets it up, with a line editor writing into it.
-class EditorOnScreen {
-public:
-    explicit EditorOnScreen(uint32_t capacity = 4096)
+struct Screen {
+    explicit Screen(uint32_t capacity = 4096, bool utf8 = true)
         : core(zn::terminalCoreCreate(&kCoreCallbacks, nullptr)),
           editor(zn::lineEditorCreate(this, &kEditorCallbacks, capacity))
     {
         core->defaultModes = core->modes | zn::kModeLnm;
+        core->options |= utf8 ? zn::kOptionUtf8 : 0;
         zn::terminalCoreResize(core, kCols, kRows, 100);
         zn::terminalCoreFullReset(core);
     }
-    ~EditorOnScreen()
+    ~Screen()
     {
         zn::lineEditorDestroy(editor);
         zn::terminalCoreDestroy(core);
     }
-    EditorOnScreen(const EditorOnScreen &) = delete;
-    EditorOnScreen &operator=(const EditorOnScreen &) = delete;
+    Screen(const Screen &) = delete;
+    Screen &operator=(const Screen &) = delete;
 
-    void keys(const QByteArray &bytes) { zn::lineEditorKeys(editor, bytes.constData(), size_t(bytes.size())); }
-    void hostOutput(const QByteArray &bytes)
-    {
-        zn::lineEditorHostOutput(editor, bytes.constData(), size_t(bytes.size()));
-    }
+    void feed(const QByteArray &bytes) { zn::terminalCoreFeed(core, bytes.constData(), size_t(bytes.size())); }
     QByteArray line() const { return QByteArray(editor->line, editor->length); }
 
-    QByteArray row(int y) const
+    QByteArray text() const
     {
-        const zn::TerminalCell *cells = zn::lineCells(zn::terminalCoreLine(core, y));
         QByteArray text;
-        for (int x = 0; x < kCols; ++x)
-            text += char(zn::cellChar(cells[x]));
+        for (int y = 0; y < kRows; ++y)
+            for (const zn::TerminalCell *c = zn::lineCells(zn::terminalCoreLine(core, y)), *end = c + kCols; c < end; ++c)
+                text += char(zn::cellChar(*c));
         return text;
     }
 
-    // The screen from row `top` on must show text and nothing after it, and
-    // the cursor must stand at offset `at` of that text. A cursor that filled
-    // a row's last column may still wait there to wrap.
-    void verify(int top, const QByteArray &text, int at) const
+    // Every line in use, scrollback included, with rendition and colours, and the cursor.
+    QList<quint64> snapshot() const
     {
-        for (int y = top; y < kRows; ++y) {
-            const QByteArray expected = text.mid((y - top) * kCols, kCols).leftJustified(kCols, ' ');
-            QCOMPARE(row(y), expected);
+        QList<quint64> cells{core->cursorX, core->cursorY, core->wrapPending};
+        for (int y = -int(core->historyCount); y < kRows; ++y) {
+            const zn::TerminalCell *c = zn::lineCells(zn::terminalCoreLine(core, y));
+            for (int x = 0; x < kCols; ++x)
+                cells << (quint64(c[x].ch & ~zn::kCellChanged) << 32 | c[x].colours);
         }
-        const int x = at % kCols;
-        const int y = top + at / kCols;
-        const bool waitsToWrap = x == 0 && at > 0 && core->wrapPending && int(core->cursorX) == kCols - 1
-                                 && int(core->cursorY) == y - 1;
-        if (!waitsToWrap) {
-            QCOMPARE(int(core->cursorX), x);
-            QCOMPARE(int(core->cursorY), y);
-        }
+        return cells;
     }
 
-    void verifyPromptLine(int top) const { verify(top, "> " + line(), 2 + editor->cursor); }
+    // The screen shows text (rows apart at each '|') and nothing else, and the
+    // cursor stands at offset `at`, or waits to wrap there from the row above.
+    void verify(const QByteArray &rows, int at) const
+    {
+        QByteArray expected;
+        for (const QByteArray &row : rows.split('|'))
+            expected += row.leftJustified((row.size() + kCols - 1) / kCols * kCols, ' ');
+        QCOMPARE(text(), expected.leftJustified(kCols * kRows, ' '));
+        const int x = int(core->cursorX) + (core->wrapPending ? 1 : 0);
+        QCOMPARE(int(core->cursorY) * kCols + x, at);
+    }
+
+    void verifyPromptLine() const { verify("> " + line(), 2 + editor->cursor); }
 
     zn::TerminalCore *core;
     zn::LineEditor *editor;
-    QByteArray sent;
     QList<QByteArray> lines;
 
-private:
-    static EditorOnScreen *self(void *owner) { return static_cast<EditorOnScreen *>(owner); }
     static const zn::TerminalCallbacks kCoreCallbacks;
     static const zn::LineEditorCallbacks kEditorCallbacks;
 };
 
-const zn::TerminalCallbacks EditorOnScreen::kCoreCallbacks{};
-const zn::LineEditorCallbacks EditorOnScreen::kEditorCallbacks = {
-    [](void *owner, const char *bytes, size_t length) { zn::terminalCoreFeed(self(owner)->core, bytes, length); },
-    [](void *owner, const char *bytes, size_t length) { self(owner)->sent.append(bytes, qsizetype(length)); },
+const zn::TerminalCallbacks Screen::kCoreCallbacks{};
+const zn::LineEditorCallbacks Screen::kEditorCallbacks = {
     [](void *owner, const char *bytes, size_t length) {
-        self(owner)->lines.append(QByteArray(bytes, qsizetype(length)));
+        zn::terminalCoreFeed(static_cast<Screen *>(owner)->core, bytes, length);
+    },
+    nullptr,
+    [](void *owner, const char *bytes, size_t length) {
+        static_cast<Screen *>(owner)->lines.append(QByteArray(bytes, qsizetype(length)));
     },
 };
 
@@ -95,118 +98,142 @@ class TestLineEditorScreen : public QObject {
     Q_OBJECT
 
 private slots:
-    void editing_data();
-    void editing();
     void randomEditing();
-    void hostOutputMovesPromptBelow();
-    void enterLeavesLineAndMovesOn();
-    void recallShorterEntryOverWrappedLine();
-    void ctrlLRedrawsOnClearScreen();
+    void hostOutputInPieces_data();
+    void hostOutputInPieces();
+    void scripts_data();
+    void scripts();
 };
-
-void TestLineEditorScreen::editing_data()
-{
-    QTest::addColumn<QByteArray>("keys");
-
-    const QByteArray wraps = "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJ"; // 2 + 46: three rows
-    QTest::newRow("typing") << QByteArray("hello");
-    QTest::newRow("insert inside") << QByteArray("abc" K_LEFT K_LEFT "X");
-    QTest::newRow("overwrite inside") << QByteArray(K_INSERT "abc" K_LEFT K_LEFT "X");
-    QTest::newRow("line fills the first row") << QByteArray("abcdefghijklmnopqr");
-    QTest::newRow("line one past the first row") << QByteArray("abcdefghijklmnopqrs");
-    QTest::newRow("wrapped line") << wraps;
-    QTest::newRow("back to the start of a wrapped line") << wraps + K_CTRL_A;
-    QTest::newRow("insert at the start of a wrapped line") << wraps + K_CTRL_A "X";
-    QTest::newRow("back and forth over a row end") << wraps + K_CTRL_A K_CTRL_E;
-    QTest::newRow("backspace across the row boundary") << QByteArray("abcdefghijklmnopqrs" K_BACKSPACE K_BACKSPACE);
-    QTest::newRow("delete inside a wrapped line") << wraps + K_CTRL_A K_RIGHT K_RIGHT K_CTRL_D;
-    QTest::newRow("backspace inside a wrapped line") << wraps + K_CTRL_A K_RIGHT K_RIGHT K_RIGHT K_BACKSPACE;
-    QTest::newRow("Ctrl-K in a wrapped line") << wraps + K_CTRL_A K_RIGHT K_CTRL_K;
-    QTest::newRow("Ctrl-K and Ctrl-Y") << wraps + K_CTRL_A K_RIGHT K_CTRL_K K_CTRL_Y K_CTRL_A K_CTRL_Y;
-    QTest::newRow("Ctrl-U in a wrapped line") << wraps + K_LEFT K_LEFT K_LEFT K_CTRL_U "new";
-    QTest::newRow("left stepping over a row end") << QByteArray("abcdefghijklmnopqrst" K_LEFT K_LEFT K_LEFT);
-}
-
-void TestLineEditorScreen::editing()
-{
-    QFETCH(QByteArray, keys);
-
-    EditorOnScreen s;
-    zn::lineEditorTrigger(s.editor);
-    s.keys(keys);
-    s.verifyPromptLine(0);
-}
 
 // Random key sequences: after every key string the screen must match the line.
 void TestLineEditorScreen::randomEditing()
 {
     static const char *const kKeys[] = {
-        "a", "b", "xyz", "0123456789", "\xe9", K_LEFT, K_RIGHT, K_HOME, K_END, K_CTRL_B, K_CTRL_F, K_CTRL_A,
-        K_CTRL_E, K_BACKSPACE, K_DEL, K_CTRL_D, K_DELETE, K_CTRL_K, K_CTRL_Y, K_CTRL_U, K_INSERT,
-        K_UP, K_DOWN, K_PAGE_UP, K_PAGE_DOWN,
+        "a", "b", "xyz", "0123456789", "\xe9", K_LEFT, K_RIGHT, K_HOME, K_END, "\x02", K_CTRL_F, K_CTRL_A, K_CTRL_E,
+        K_BACKSPACE, K_DEL, K_CTRL_D, K_DELETE, K_CTRL_K, K_CTRL_Y, K_CTRL_U, K_INSERT, K_UP, K_DOWN, K_PAGE_UP,
+        K_PAGE_DOWN, K_CTRL_L,
     };
     // Entries of one, two, three and five rows' length.
     const QByteArray history =
         QByteArray("x\0", 2) + QByteArray(25, 'h') + '\0' + QByteArray(50, 'i') + '\0' + QByteArray(89, 'j') + '\0';
     QRandomGenerator random(7);
     for (int round = 0; round < 300; ++round) {
-        EditorOnScreen s(90); // at most 89 bytes: 2 + 89 + 1 fit on the screen without scrolling
+        Screen s(90, false); // at most 89 bytes: 2 + 89 + 1 fit on the screen without scrolling
         zn::lineEditorLoadHistory(s.editor, history.constData(), size_t(history.size()));
         zn::lineEditorTrigger(s.editor);
         QByteArray typed;
-        for (int step = 0; step < 40; ++step) {
+        for (int step = 0; step < 40 && !QTest::currentTestFailed(); ++step) {
             const char *key = kKeys[random.bounded(int(std::size(kKeys)))];
             typed += key;
-            s.keys(key);
-            s.verifyPromptLine(0);
-            if (QTest::currentTestFailed()) {
-                qWarning("round %d, keys %s", round, typed.toPercentEncoding().constData());
-                return;
-            }
+            zn::lineEditorKeys(s.editor, key, strlen(key));
+            s.verifyPromptLine();
+        }
+        if (QTest::currentTestFailed()) {
+            qWarning("round %d, keys %s", round, typed.toPercentEncoding().constData());
+            return;
         }
     }
 }
 
-void TestLineEditorScreen::hostOutputMovesPromptBelow()
+void TestLineEditorScreen::hostOutputInPieces_data()
 {
-    EditorOnScreen s;
-    zn::lineEditorTrigger(s.editor);
-    s.keys("hello, this wraps over rows" K_LEFT K_LEFT);
-    s.hostOutput("[Scan] found\r\n");
-    QCOMPARE(s.row(0), QByteArray("[Scan] found").leftJustified(kCols, ' '));
-    s.verifyPromptLine(1);
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<bool>("utf8");
+
+    QTest::newRow("colours across lines") << QByteArray("\x1b[31mred\r\nstill red\r\n\x1b[1;4;44mbold on blue\r\n"
+                                                       "\x1b[38;5;196mpalette\r\n\x1b[2;3;5;7;39mfaint\r\n\x1b[6;22;23;"
+                                                       "25;27;49mrapid\r\n\x1b[48;5;17;1mdropped\r\n\x1b[mplain\r\n")
+                                          << true;
+    QTest::newRow("split characters") << QByteArray("gr\xc3\xb6\xc3\x9f" "er \xe2\x94\x80 \xe2\x82\xac \xf0\x9d\x84\x9e"
+                                                    "\r\nnext\r\n") << true;
+    QTest::newRow("Latin-1") << QByteArray("caf\xe9 \xc3\xa9t\xe9\r\n\x1b[35mlila\r\nstill\r\n") << false;
+    QTest::newRow("lines as wide as the screen")
+        << QByteArray(20, 'w') + "\r\n\x1b[32m" + QByteArray(19, 'x') + "\r\n" + QByteArray(21, 'y') + "\r\n" << true;
+    QTest::newRow("sequences and strings")
+        << QByteArray("\x1b]0;title\nwith a line feed\x1b\\after\r\n" K_ESC "7\x1b[32msaved" K_ESC "8\x1b[4mback\r\n\x1b[?25lhidden\x1b[?25h"
+                      "\r\nc\x18" "an\x1b[3\r\n1mcut\r\n\x1b[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;31mclamped\r\n\x1b[0m")
+        << true;
+    QTest::newRow("message window") << QByteArray("[Scan] Calling all\r\n[Scan] \x1b[33mNo answer\x1b[0m\r\n[Scan] "
+                                                  "\x1b[31mSend failed\x1b[0m\r\n")
+                                    << true;
 }
 
-void TestLineEditorScreen::enterLeavesLineAndMovesOn()
+// The editor active with a line of two rows; the host output goes through it
+// whole, cut once at every place, and cut at random places.
+void TestLineEditorScreen::hostOutputInPieces()
 {
-    EditorOnScreen s;
-    zn::lineEditorTrigger(s.editor);
-    s.keys("scan all the stations" K_LEFT K_ENTER);
-    s.verify(0, "> scan all the stations", 2 * kCols);
-    QCOMPARE(s.lines, QList<QByteArray>{"scan all the stations"});
-    s.hostOutput("done\r\n");
-    s.verify(0, QByteArray("> scan all the stations").leftJustified(2 * kCols, ' ') + "done", 3 * kCols);
+    QFETCH(QByteArray, output);
+    QFETCH(bool, utf8);
+    const QByteArray typed = "a line of two rows";
+    Screen plain(4096, utf8);
+    plain.feed(output + K_PROMPT + typed + " \b");
+    const QList<quint64> expected = plain.snapshot();
+
+    auto check = [&](const QList<int> &cuts) {
+        Screen s(4096, utf8);
+        runScript(s, {TRIGGER, typed});
+        int from = 0;
+        for (int cut : cuts + QList<int>{int(output.size())}) {
+            zn::lineEditorHostOutput(s.editor, output.constData() + from, size_t(cut - from));
+            from = cut;
+        }
+        if (s.snapshot() != expected) {
+            QStringList at;
+            for (int cut : cuts)
+                at << QString::number(cut);
+            QFAIL(qPrintable("the screen differs with the output cut at " + at.join(',')));
+        }
+    };
+    check({});
+    for (int cut = 1; cut < output.size() && !QTest::currentTestFailed(); ++cut)
+        check({cut});
+    QRandomGenerator random(11);
+    for (int round = 0; round < 200 && !QTest::currentTestFailed(); ++round) {
+        QList<int> cuts;
+        for (int at = random.bounded(1, 9); at < output.size(); at += random.bounded(1, 9))
+            cuts << at;
+        check(cuts);
+    }
 }
 
-void TestLineEditorScreen::recallShorterEntryOverWrappedLine()
+void TestLineEditorScreen::scripts_data()
 {
-    EditorOnScreen s;
-    const char entry[] = "ls\0";
-    zn::lineEditorLoadHistory(s.editor, entry, sizeof entry - 1);
-    zn::lineEditorTrigger(s.editor);
-    s.keys("a long line that takes up two rows" K_CTRL_A K_RIGHT);
-    s.keys(K_UP);
-    s.verifyPromptLine(0);
-    QCOMPARE(s.line(), QByteArray("ls"));
+    QTest::addColumn<QList<QByteArray>>("steps");
+    QTest::addColumn<QByteArray>("screen");
+    QTest::addColumn<int>("at");
+
+    QTest::newRow("host output moves the prompt line below")
+        << QList<QByteArray>{TRIGGER, "hello, this wraps over rows" K_LEFT K_LEFT, HOST "[Scan] found\r\n"}
+        << QByteArray("[Scan] found|> hello, this wraps over rows") << 47;
+    QTest::newRow("Enter leaves the line") << QList<QByteArray>{TRIGGER, "scan all the stations" K_LEFT K_ENTER, HOST "done\r\n"}
+                                           << QByteArray("> scan all the stations|done|") << 60;
+    QTest::newRow("shorter entry over a wrapped line")
+        << QList<QByteArray>{TRIGGER, "a long line that takes two rows" K_CTRL_A K_RIGHT, K_UP} << QByteArray("> ls") << 4;
+    QTest::newRow("Ctrl-L") << QList<QByteArray>{HOST "old output\r\n", TRIGGER, "ab" K_CTRL_L} << QByteArray("> ab") << 4;
+    QTest::newRow("trigger after an unfinished line")
+        << QList<QByteArray>{HOST "Scanning", TRIGGER, "x", HOST "done\r\n"} << QByteArray("Scanning|done|> x") << 43;
+    QTest::newRow("trigger inside a sequence waits")
+        << QList<QByteArray>{HOST "\x1b[3", TRIGGER, "ab", HOST "1mRED\r\n"} << QByteArray("RED|> ab") << 24;
+    QTest::newRow("Enter inside a sequence does not echo")
+        << QList<QByteArray>{HOST "\x1b[3", TRIGGER, "ab" K_ENTER, HOST "1mRED\r\n"} << QByteArray("RED|") << 20;
+    QTest::newRow("SUB after an unfinished line") << QList<QByteArray>{HOST "ready" K_SUB} << QByteArray("ready|> ") << 22;
+    QTest::newRow("abandoned line stays") << QList<QByteArray>{TRIGGER, "abc" K_CTRL_C, TRIGGER}
+                                          << QByteArray("> abc|> ") << 22;
+    QTest::newRow("message as wide as the screen")
+        << QList<QByteArray>{TRIGGER, "ab", HOST + QByteArray(20, 'w'), HOST "\r\n"}
+        << QByteArray(20, 'w') + "> ab" << 24;
 }
 
-void TestLineEditorScreen::ctrlLRedrawsOnClearScreen()
+void TestLineEditorScreen::scripts()
 {
-    EditorOnScreen s;
-    s.hostOutput("old output\r\n");
-    zn::lineEditorTrigger(s.editor);
-    s.keys("ab" K_CTRL_L);
-    s.verifyPromptLine(0);
+    QFETCH(QList<QByteArray>, steps);
+    QFETCH(QByteArray, screen);
+    QFETCH(int, at);
+
+    Screen s;
+    zn::lineEditorLoadHistory(s.editor, "ls", 2);
+    runScript(s, steps);
+    s.verify(screen, at);
 }
 
 QTEST_GUILESS_MAIN(TestLineEditorScreen)

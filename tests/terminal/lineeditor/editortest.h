@@ -1,11 +1,14 @@
-// Key strings as the terminal frame sends them, for building test rows by
-// concatenation ("abc" K_LEFT "X") without hexadecimal escapes running on.
+// Shared by the line editor tests: key strings as the terminal frame sends
+// them (concatenated: "abc" K_LEFT "X"), and scripts of keys, triggers and host
+// output run against any harness with keys(), trigger() and hostOutput().
 #pragma once
 
+#include "lineeditor.h"
+
 #include <QByteArray>
+#include <QList>
 
 #define K_CTRL_A "\x01"
-#define K_CTRL_B "\x02"
 #define K_CTRL_C "\x03"
 #define K_CTRL_D "\x04"
 #define K_CTRL_E "\x05"
@@ -22,7 +25,6 @@
 #define K_ESC "\x1b"
 #define K_DEL "\x7f"
 #define K_SUB "\x1a"
-
 #define K_UP K_ESC "[A"
 #define K_DOWN K_ESC "[B"
 #define K_RIGHT K_ESC "[C"
@@ -40,9 +42,26 @@
 #define K_CURSOR_ON K_ESC "[?25h"
 #define K_CLEAR_TO_END " \b" K_ESC "[K"
 
+// Script steps: TRIGGER alone, HOST "bytes" for host output, anything else is keys.
+#define TRIGGER "\xfe"
+#define HOST "\xff"
+
 // A byte string that may hold zero bytes.
 template <size_t N>
 QByteArray bytes(const char (&text)[N])
 {
     return QByteArray(text, N - 1);
+}
+
+template <typename Harness>
+void runScript(Harness &h, const QList<QByteArray> &steps)
+{
+    for (const QByteArray &step : steps) {
+        if (step == TRIGGER)
+            zn::lineEditorTrigger(h.editor);
+        else if (step.startsWith(HOST))
+            zn::lineEditorHostOutput(h.editor, step.constData() + 1, size_t(step.size() - 1));
+        else
+            zn::lineEditorKeys(h.editor, step.constData(), size_t(step.size()));
+    }
 }
