@@ -337,8 +337,8 @@ void TestLineEditor::hostOutputInPieces_data()
 
     QTest::newRow("colours across lines")
         << QByteArray("\x1b[31mred\r\nstill red\r\n\x1b[1;4;44mbold on blue\r\n\x1b[38;5;196mpalette\r\n"
-                      "\x1b[2;3;5;7;39mfaint\r\n\x1b[6;22;23;25;27;49mrapid\r\n\x1b[48;5;17;1mdropped\r\n"
-                      "\x1b[mplain\r\n") << true;
+                      "\x1b[2;3;5;7;39mfaint\r\n\x1b[6;22;23;27;49mrapid\r\n\x1b[48;5;17;1mdropped\r\n"
+                      "\x1b[24;25mplain\r\n") << true;
     QTest::newRow("split characters")
         << QByteArray("gr\xc3\xb6\xc3\x9f" "er \xe2\x94\x80 \xe2\x82\xac \xf0\x9d\x84\x9e\r\nnext\r\n") << true;
     QTest::newRow("Latin-1") << QByteArray("caf\xe9 \xc3\xa9t\xe9\r\n\x1b[35mlila\r\nstill\r\n") << false;
@@ -399,7 +399,7 @@ void TestLineEditor::history_data()
     addHistory("repeat after another", {TRIGGER, "a\rb\ra\r"}, {}, QByteArray("a\0b\0a\0", 6));
     addHistory("prefix of the newest", {TRIGGER, "abc\rab\r"}, {}, QByteArray("abc\0ab\0", 7));
     addHistory("cursor inside a full line", {TRIGGER, "abcdefg" K_LEFT K_LEFT "\r"}, {}, QByteArray("abcdefg\0", 8));
-    addHistory("load by the adding rule", old, QByteArray("\0a\0a\0\0b\0a", 10), QByteArray("a\0b\0a\0", 6));
+    addHistory("load by the adding rule", old, QByteArray("\0a\0a\0\0b\0a", 9), QByteArray("a\0b\0a\0", 6));
     addHistory("load of 10 MiB", old, QByteArray(10485760, '\0'), {});
     addHistory("load of more fails", old, QByteArray(10485761, '\0'), QByteArray("old\0", 4));
     // Each entry takes its length plus a zero byte, and needs one spare byte.
