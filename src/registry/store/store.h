@@ -15,6 +15,7 @@
 //   reg_set(h, key, data, len)        1/0; write or append a value; identical bytes do not set dirty
 //   reg_remove(h, key)                1/0; a section must be empty; its handle is detached
 //   reg_count / reg_key_at / reg_index_of / reg_section_key
+//   reg_children(h, &list)            every record in one walk, with the sections a tree walk may follow
 //   reg_used_size / reg_capacity / reg_buffer / reg_is_dirty / reg_set_dirty
 //   reg_dump(h, sink, context)        debug listing, one line per sink call
 //
@@ -26,6 +27,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace zn {
 
@@ -60,6 +62,23 @@ int reg_count(const RegistryHandle *handle);
 uint32_t reg_key_at(const RegistryHandle *handle, int index);
 int reg_index_of(const RegistryHandle *handle, uint32_t key);
 uint32_t reg_section_key(const RegistryHandle *handle);
+
+// One record of a section, for walkers of the whole tree.
+struct RegChild {
+    uint32_t key;
+    const uint8_t *payload; // the raw bytes inside the buffer, valid until the next edit
+    uint32_t length;
+    RegistryHandle *section; // the handle to follow, or null: a value, or a section never followed
+};
+
+// Every record of the handle's section by the walk rule, in order, at a cost
+// of n log n. A section is given the handle that reg_open_section returns for
+// its key, except where following would loop or visit a section twice, so any
+// walk that follows only these handles ends: a record keyed 0xFFFFFFFF (the
+// key opens the parent) and a section repeating an earlier key of the same
+// section (the key opens the first) are listed with their raw bytes only.
+// False, with the list empty, when memory runs out.
+bool reg_children(RegistryHandle *handle, std::vector<RegChild> *children);
 
 // The store as a whole.
 size_t reg_used_size(const RegistryHandle *handle);

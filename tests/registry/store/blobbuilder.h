@@ -1,18 +1,11 @@
 // Builds registry blobs byte by byte for the store tests.
 #pragma once
 
-#include <QByteArray>
+#include "testbytes.h"
+
 #include <QList>
 
 #include <cstdint>
-
-inline QByteArray le32(uint32_t value)
-{
-    QByteArray bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = char(value >> (8 * i));
-    return bytes;
-}
 
 // A record with an explicit length field, which may lie about its payload.
 inline QByteArray rawRecord(uint32_t key, uint32_t length, const QByteArray &payload = {})

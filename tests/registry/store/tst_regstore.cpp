@@ -25,6 +25,8 @@ private slots:
     void createSection();
     void removeDetachesHandle();
     void getOwnSection();
+    void children_data();
+    void children();
     void dump();
 };
 
@@ -262,6 +264,49 @@ void TestRegStore::getOwnSection()
     QCOMPARE(reg_get(section, 0x01A70002, &length), reinterpret_cast<const uint8_t *>(s.buffer.constData()) + 24);
     QCOMPARE(length, 4u);
     QVERIFY(!reg_get(section, 0x01A70009, nullptr));
+}
+
+void TestRegStore::children_data()
+{
+    QTest::addColumn<QByteArray>("contents"); // of section 0xFFA70001 in the root
+    QTest::addColumn<QString>("expected");    // each record's key, "+" when it has a handle to follow
+
+    const QByteArray v = record(0x01A70002, le32(2));
+    QTest::newRow("values and sections") << v + record(0xFFA70003, v) + record(0xFFA70004)
+                                         << "01A70002 FFA70003+ FFA70004+";
+    // Following these would loop or visit a section twice.
+    QTest::newRow("root key") << record(0xFFFFFFFF) + v << "FFFFFFFF 01A70002";
+    QTest::newRow("root key with contents") << record(0xFFFFFFFF, record(0xFFA70003)) << "FFFFFFFF";
+    QTest::newRow("repeated section key") << record(0xFFA70004) + record(0xFFA70003, v) + record(0xFFA70003)
+                                                 + record(0xFFA70004, v)
+                                          << "FFA70004+ FFA70003+ FFA70003 FFA70004";
+    QTest::newRow("repeated value key") << v + record(0x01A70002, le32(3)) << "01A70002 01A70002";
+    QTest::newRow("damaged tail") << record(0xFFA70003) + rawRecord(0xFFA70004, 99) << "FFA70003+";
+}
+
+void TestRegStore::children()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, expected);
+
+    OpenStore s(rootBlob(record(0xFFA70001, contents)), 256);
+    RegistryHandle *h = reg_open_section(s.root, 0xFFA70001);
+    reg_open_section(h, 0xFFA70004); // an open handle is handed out again, not doubled
+    std::vector<RegChild> children;
+    QVERIFY(reg_children(h, &children));
+    QStringList listed;
+    const uint8_t *record = reg_get(h, 0xFFFFFFFF);
+    for (const RegChild &child : children) {
+        listed << QString::asprintf("%08X%s", child.key, child.section ? "+" : "");
+        QCOMPARE(child.payload, record + 8);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(record), 8), le32(child.key) + le32(child.length));
+        record += 8 + child.length;
+        if (child.section)
+            QCOMPARE(child.section, reg_open_section(h, child.key));
+    }
+    QCOMPARE(listed.join(' '), expected);
+    QCOMPARE(int(children.size()), reg_count(h));
+    QCOMPARE(reg_is_dirty(s.root), 0);
 }
 
 static void collectLine(void *context, const char *line)
