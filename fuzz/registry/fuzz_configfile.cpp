@@ -1,10 +1,16 @@
 // Validates arbitrary files, and files written from an arbitrary blob with at
 // most one byte changed afterwards. A file that passes unwraps to a blob that
-// writes back to the same file and opens as a clean registry; a written file
-// with any one byte changed never passes.
+// writes back to the same file and opens as a clean registry, which
+// "znscan-cli config show" prints in both forms, each record at most once, so
+// no walk of an accepted file can loop. A written file with any one byte
+// changed never passes.
 #include "configfile.h"
 #include "fuzzcheck.h"
+#include "registryprinter.h"
 #include "store.h"
+#include "tagmap.h"
+
+#include <QJsonArray>
 
 #include <algorithm>
 #include <cstdint>
@@ -16,6 +22,28 @@ using namespace zn;
 namespace {
 
 constexpr size_t kCapacity = 4096;
+
+int countObjects(const QJsonObject &object)
+{
+    int count = 1;
+    for (const QJsonValue &child : object["children"].toArray())
+        count += countObjects(child.toObject());
+    return count;
+}
+
+// Each record shown takes at least its 8-byte header of the blob. (Lines of
+// the text are not counted: a string value may hold line feeds.)
+void checkPrinted(RegistryHandle *root, size_t used)
+{
+    static const TagMap tagMap = [] {
+        TagMap map;
+        map.loadFile(QStringLiteral(":/maps/znmap.csv"));
+        return map;
+    }();
+    const int records = countObjects(registryToJson(root, tagMap)) - 1;
+    FUZZ_CHECK(records >= 0 && size_t(records) <= (used - 8) / 8);
+    FUZZ_CHECK(registryToText(root, tagMap).startsWith(QLatin1String("Root (Section 0xFFFFFFFF)\n")));
+}
 
 ConfigFileStatus checkFile(const uint8_t *file, size_t size)
 {
@@ -42,6 +70,7 @@ ConfigFileStatus checkFile(const uint8_t *file, size_t size)
     FUZZ_CHECK(used == (blobSize ? blobSize : 8));
     RegistryHandle *root = reg_open(registry.data(), kCapacity);
     FUZZ_CHECK(root && reg_is_dirty(root) == 0 && reg_used_size(root) == used);
+    checkPrinted(root, used);
     reg_close(root);
     return status;
 }

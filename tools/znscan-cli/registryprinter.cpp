@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 
+#include <vector>
+
 namespace {
 
 QString rootName()
@@ -25,32 +27,43 @@ struct RecordTexts
     QString value;
 };
 
-RecordTexts recordTexts(zn::RegistryHandle *section, uint32_t key, const TagMap &tagMap)
+RecordTexts recordTexts(const zn::RegChild &child, const TagMap &tagMap)
 {
-    const TagMapEntry *entry = tagMap.find(key);
+    const TagMapEntry *entry = tagMap.find(child.key);
     RecordTexts texts;
-    texts.key = hexKeyText(key);
-    texts.type = TagMap::typeName(key);
+    texts.key = hexKeyText(child.key);
+    texts.type = TagMap::typeName(child.key);
     texts.name = entry && !entry->name.isEmpty() ? entry->name : texts.key;
     texts.description = entry ? entry->description : QString();
-    if (!zn::reg_is_section_key(key))
-        texts.value = formatValue(section, key, false, entry && entry->hex, &tagMap).toString();
+    if (!child.section) {
+        const QByteArrayView payload(child.payload, child.length);
+        texts.value = formatPayload(child.key, payload, false, entry && entry->hex, &tagMap).toString();
+    }
     return texts;
+}
+
+// Only the sections that the store hands a handle for are followed, so the
+// walk ends on every blob and shows each record once; other sections show
+// their raw bytes as a value.
+std::vector<zn::RegChild> childrenOf(zn::RegistryHandle *section)
+{
+    std::vector<zn::RegChild> children;
+    if (section)
+        zn::reg_children(section, &children);
+    return children;
 }
 
 QJsonArray childrenToJson(zn::RegistryHandle *section, const TagMap &tagMap)
 {
     QJsonArray children;
-    const int count = section ? zn::reg_count(section) : 0;
-    for (int i = 0; i < count; ++i) {
-        const uint32_t key = zn::reg_key_at(section, i);
-        const RecordTexts texts = recordTexts(section, key, tagMap);
+    for (const zn::RegChild &child : childrenOf(section)) {
+        const RecordTexts texts = recordTexts(child, tagMap);
         QJsonObject object{{"key", texts.key},
                            {"type", texts.type},
                            {"name", texts.name},
                            {"description", texts.description}};
-        if (zn::reg_is_section_key(key))
-            object.insert("children", childrenToJson(zn::reg_open_section(section, key), tagMap));
+        if (child.section)
+            object.insert("children", childrenToJson(child.section, tagMap));
         else
             object.insert("value", texts.value);
         children.append(object);
@@ -72,13 +85,10 @@ void appendLine(QString *text, int depth, const RecordTexts &texts, bool section
 
 void childrenToText(QString *text, zn::RegistryHandle *section, int depth, const TagMap &tagMap)
 {
-    const int count = section ? zn::reg_count(section) : 0;
-    for (int i = 0; i < count; ++i) {
-        const uint32_t key = zn::reg_key_at(section, i);
-        const bool isSection = zn::reg_is_section_key(key);
-        appendLine(text, depth, recordTexts(section, key, tagMap), isSection);
-        if (isSection)
-            childrenToText(text, zn::reg_open_section(section, key), depth + 1, tagMap);
+    for (const zn::RegChild &child : childrenOf(section)) {
+        appendLine(text, depth, recordTexts(child, tagMap), child.section != nullptr);
+        if (child.section)
+            childrenToText(text, child.section, depth + 1, tagMap);
     }
 }
 
