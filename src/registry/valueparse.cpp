@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QHostAddress>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -17,16 +18,33 @@ bool isTextVariant(const QVariant &value)
     return value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray;
 }
 
-// A text number: decimal, or hexadecimal after "0x" (lower case, at the
-// very start only). convert is one of QString's toInt family.
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
+// A text number: decimal, or hexadecimal digits after "0x" (lower case, at
+// the very start only). convert is one of QString's toInt family, which would
+// also take a sign, blanks or a second "0x" after the prefix.
 template<typename T>
 bool textNumber(const QString &text, T (QString::*convert)(bool *, int) const, T *number)
 {
     bool ok = false;
-    if (text.startsWith(QLatin1String("0x")))
-        *number = (text.mid(2).*convert)(&ok, 16);
-    else
+    if (!text.startsWith(QLatin1String("0x"))) {
         *number = (text.*convert)(&ok, 10);
+        return ok;
+    }
+    const QString digits = text.mid(2);
+    if (std::any_of(digits.begin(), digits.end(), [](QChar c) { return hexDigit(c) < 0; }))
+        return false;
+    *number = (digits.*convert)(&ok, 16);
     return ok;
 }
 
@@ -81,18 +99,6 @@ bool parseUInt64(const QVariant &value, QByteArray *out)
         return false;
     appendPayloadLE(out, number, 8);
     return true;
-}
-
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
 }
 
 // The two hexadecimal digits at pos as one byte; false if they are not.
@@ -235,9 +241,12 @@ bool parsePair(const QString &text, QChar separator, QByteArray *out)
 }
 
 // The first offset separator at or after from: "+", or the "-" of a
-// negative offset.
+// negative offset. A "-" at from is the sign of the number that starts there,
+// not a separator; a "+" there is a separator, leaving that number empty.
 qsizetype offsetSeparator(const QString &text, qsizetype from)
 {
+    if (from < text.size() && text.at(from) == QLatin1Char('-'))
+        ++from;
     for (qsizetype i = from; i < text.size(); ++i) {
         if (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))
             return i;
@@ -261,10 +270,11 @@ bool parseRect(const QString &input, QByteArray *out)
     if (x <= 0)
         return false;
     const QString rest = text.mid(x + 1);
-    const qsizetype first = offsetSeparator(rest, 1); // a sign right after "x" belongs to the height
+    const qsizetype first = offsetSeparator(rest, 0);
     if (first < 0)
         return false;
-    const qsizetype second = offsetSeparator(rest, first + 2); // so does one right after a "+"
+    // After a "+" the x offset may bring its own "-"; a "-" separator is its sign already.
+    const qsizetype second = offsetSeparator(rest, first + 1);
     if (second < 0)
         return false;
     auto offset = [](QString part) {
