@@ -1,5 +1,6 @@
 // The tag map CSV reader (field limits, quoting, line rules), the error list
-// and its cap, merging, directory loading and icon resolution.
+// and its cap, merging, directory loading, icon resolution, and the built-in
+// map's edges.
 #include "tagmap.h"
 #include "tagmapreader.h"
 
@@ -41,11 +42,6 @@ QString describe(const TagMapEntries &entries, uint32_t key, qint64 value)
     return QStringList{v->name, v->description, v->help, v->icon, v->hex ? "x" : ""}.join('|');
 }
 
-QByteArray repeated(char c, int count)
-{
-    return QByteArray(count, c);
-}
-
 } // namespace
 
 class TestTagMap : public QObject
@@ -55,161 +51,104 @@ class TestTagMap : public QObject
 private slots:
     void lineRules_data();
     void lineRules();
-    void fieldLimits_data();
-    void fieldLimits();
     void longLinesAreReadInPieces();
     void byteOrderMarkOnlyAtStart();
     void laterLinesOverwrite();
     void mergeKeepsEarlierDefinitions();
     void errorListIsCapped();
-    void capCountsAcrossFiles();
-    void openFailureIsAlwaysReported();
     void directoryLoadsCsvFilesOnly();
     void defaultsPreferResources();
-    void valueTexts();
     void iconResolution_data();
     void iconResolution();
+    void builtInMap_data();
+    void builtInMap();
 };
 
 void TestTagMap::lineRules_data()
 {
     QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<bool>("ok");
     QTest::addColumn<uint>("key");
-    QTest::addColumn<qint64>("value"); // -1: the key itself
-    QTest::addColumn<QString>("expected");
+    QTest::addColumn<qint64>("value");    // -1: the key itself
+    QTest::addColumn<QString>("expected"); // "-": skipped; empty: an error line
 
-    const QString none = QStringLiteral("-");
-    QTest::newRow("named value, key stays unnamed")
-        << QByteArray("\"0x10A70006:3\",\"270\xC2\xB0\",") << true << 0x10A70006u << qint64(3)
-        << QString::fromUtf8("270\u00B0||||");
-    QTest::newRow("entry made by a value line has empty texts")
-        << QByteArray("\"0x10A70006:3\",\"270\",") << true << 0x10A70006u << qint64(-1) << "||||";
-    QTest::newRow("unquoted name with a space")
-        << QByteArray("\"0x02A70001\",Development mode,\"d\"") << false << 0x02A70001u << qint64(-1) << none;
-    QTest::newRow("unquoted fields") << QByteArray("0x02A70001,Mode,desc") << true << 0x02A70001u
-                                     << qint64(-1) << "Mode|desc|||";
-    QTest::newRow("quoted x flag sets hex")
-        << QByteArray("\"0x11A70512\",\"C\",\"D\",,,\"x\"") << true << 0x11A70512u << qint64(-1) << "C|D|||x";
-    QTest::newRow("flag field with other letters")
-        << QByteArray("\"1\",\"C\",\"D\",,,\"abxy\"") << true << 1u << qint64(-1) << "C|D|||x";
-    QTest::newRow("upper-case X is not the flag")
-        << QByteArray("\"1\",\"C\",\"D\",,,\"X\"") << true << 1u << qint64(-1) << "C|D|||";
-    QTest::newRow("all six fields") << QByteArray("'7', 'n' , 'd','<b>h</b>','ic','x'\r\n") << true << 7u
-                                    << qint64(-1) << "n|d|<b>h</b>|ic|x";
-    QTest::newRow("key 0") << QByteArray("\"0\",\"n\",") << false << 0u << qint64(-1) << none;
-    QTest::newRow("key 0x0") << QByteArray("\"0x0\",\"n\",") << false << 0u << qint64(-1) << none;
-    QTest::newRow("G after hex digits") << QByteArray("\"0x10A7G\",\"n\",") << false << 0x10A7u << qint64(-1)
-                                        << none;
-    QTest::newRow("decimal key") << QByteArray("\"4096\",\"n\",") << true << 4096u << qint64(-1) << "n||||";
-    QTest::newRow("upper-case 0X prefix") << QByteArray("\"0XFF\",\"n\",") << true << 255u << qint64(-1)
-                                          << "n||||";
-    QTest::newRow("key beyond 32 bits") << QByteArray("\"0x100000000\",\"n\",") << false << 0u << qint64(-1)
-                                        << none;
-    QTest::newRow("decimal beyond 32 bits") << QByteArray("\"4294967296\",\"n\",") << false << 0u
-                                            << qint64(-1) << none;
-    QTest::newRow("largest key") << QByteArray("\"4294967295\",\"n\",") << true << 0xFFFFFFFFu << qint64(-1)
-                                 << "n||||";
-    QTest::newRow("signed key") << QByteArray("\"-1\",\"n\",") << false << 0xFFFFFFFFu << qint64(-1) << none;
-    QTest::newRow("value 0x alone is 0 without hex")
-        << QByteArray("\"5:0x\",\"zero\",") << true << 5u << qint64(0) << "zero||||";
-    QTest::newRow("value in hex sets hex") << QByteArray("\"5:0x1F\",\"v\",") << true << 5u << qint64(31)
-                                           << "v||||x";
-    QTest::newRow("value with 0X does not set hex")
-        << QByteArray("\"5:0X1F\",\"v\",") << true << 5u << qint64(31) << "v||||";
-    QTest::newRow("value 0 allowed") << QByteArray("\"5:0\",\"v\",\"vd\"") << true << 5u << qint64(0)
-                                     << "v|vd|||";
-    QTest::newRow("bad value") << QByteArray("\"5:z\",\"v\",") << false << 5u << qint64(-1) << none;
-    QTest::newRow("empty value") << QByteArray("\"5:\",\"v\",") << false << 5u << qint64(-1) << none;
-    QTest::newRow("value with key 0") << QByteArray("\"0:1\",\"v\",") << false << 0u << qint64(-1) << none;
-    QTest::newRow("second colon") << QByteArray("\"5:1:2\",\"v\",") << false << 5u << qint64(-1) << none;
-    QTest::newRow("doubled quotes") << QByteArray("\"9\",\"a \"\"b\"\" c\",'it''s'") << true << 9u
-                                    << qint64(-1) << "a \"b\" c|it's|||";
-    QTest::newRow("other quote inside") << QByteArray("\"9\",\"it's\",'say \"hi\"'") << true << 9u
-                                        << qint64(-1) << "it's|say \"hi\"|||";
-    QTest::newRow("comma inside quotes") << QByteArray("\"9\",\"a, b\",") << true << 9u << qint64(-1)
-                                         << "a, b||||";
-    QTest::newRow("blanks around fields") << QByteArray(" \t\"9\" , \"n\"\t,\v\"d\" \f") << true << 9u
-                                          << qint64(-1) << "n|d|||";
-    QTest::newRow("junk after description ignored")
-        << QByteArray("\"9\",\"n\",\"d\" junk,\"h\"") << true << 9u << qint64(-1) << "n|d|||";
-    QTest::newRow("junk after quoted key") << QByteArray("\"9\"x,\"n\",") << false << 9u << qint64(-1) << none;
-    QTest::newRow("no comma after name") << QByteArray("\"9\",\"n\"") << false << 9u << qint64(-1) << none;
-    QTest::newRow("no comma after key") << QByteArray("\"9\"") << false << 9u << qint64(-1) << none;
-    QTest::newRow("open quote in name") << QByteArray("\"9\",\"n, d") << false << 9u << qint64(-1) << none;
-    QTest::newRow("open quote in help drops help")
-        << QByteArray("\"9\",\"n\",\"d\",\"h, i") << true << 9u << qint64(-1) << "n|d|||";
-    QTest::newRow("empty quoted name") << QByteArray("\"9\",\"\",\"d\"") << true << 9u << qint64(-1) << "|d|||";
-    QTest::newRow("NUL ends the line") << QByteArray("\"9\",\"n\",\"d\"\0,\"h\"", 16) << true << 9u
-                                       << qint64(-1) << "n|d|||";
-    QTest::newRow("comment") << QByteArray("  # \"9\",\"n\",") << true << 9u << qint64(-1) << none;
-    QTest::newRow("blank line") << QByteArray(" \t\r\n") << true << 9u << qint64(-1) << none;
-    QTest::newRow("separator ,,,") << QByteArray(",,,") << true << 0u << qint64(-1) << none;
-    QTest::newRow("separator ,,,,") << QByteArray(",,,,\r\n") << true << 0u << qint64(-1) << none;
-    QTest::newRow("separator with flags") << QByteArray(",,,,,x") << true << 0u << qint64(-1) << none;
-    QTest::newRow("separator with help") << QByteArray(",,,h") << false << 0u << qint64(-1) << none;
-    QTest::newRow("separator with icon") << QByteArray(",,,,i") << false << 0u << qint64(-1) << none;
-    QTest::newRow("name without key") << QByteArray(",\"n\",") << false << 0u << qint64(-1) << none;
-    QTest::newRow("only commas") << QByteArray(",") << false << 0u << qint64(-1) << none;
+    const auto ok = [](const char *name, const QByteArray &line, uint key, qint64 value, const QString &expected) {
+        QTest::newRow(name) << line << key << value << expected;
+    };
+    const auto bad = [](const char *name, const QByteArray &line) {
+        QTest::newRow(name) << line << 0u << qint64(-1) << QString();
+    };
+    ok("named value, key stays unnamed", "\"0x10A70006:3\",\"270\xC2\xB0\",", 0x10A70006, 3,
+       QString::fromUtf8("270\u00B0||||"));
+    ok("entry made by a value line has empty texts", "\"0x10A70006:3\",\"270\",", 0x10A70006, -1, "||||");
+    bad("unquoted name with a space", "\"0x02A70001\",Development mode,\"d\"");
+    ok("unquoted fields", "0x02A70001,Mode,desc", 0x02A70001, -1, "Mode|desc|||");
+    ok("quoted x flag sets hex", "\"0x11A70512\",\"C\",\"D\",,,\"x\"", 0x11A70512, -1, "C|D|||x");
+    ok("flag field with other letters", "\"1\",\"C\",\"D\",,,\"abxy\"", 1, -1, "C|D|||x");
+    ok("upper-case X is not the flag", "\"1\",\"C\",\"D\",,,\"X\"", 1, -1, "C|D|||");
+    ok("all six fields", "'7', 'n' , 'd','<b>h</b>','ic','x'\r\n", 7, -1, "n|d|<b>h</b>|ic|x");
+    bad("key 0", "\"0\",\"n\",");
+    bad("G after hex digits", "\"0x10A7G\",\"n\",");
+    ok("decimal key", "\"4096\",\"n\",", 4096, -1, "n||||");
+    ok("upper-case 0X prefix", "\"0XFF\",\"n\",", 255, -1, "n||||");
+    bad("key beyond 32 bits", "\"0x100000000\",\"n\",");
+    ok("largest key", "\"4294967295\",\"n\",", 0xFFFFFFFF, -1, "n||||");
+    bad("signed key", "\"-1\",\"n\",");
+    ok("value 0x alone is 0 without hex", "\"5:0x\",\"zero\",", 5, 0, "zero||||");
+    ok("value in hex sets hex", "\"5:0x1F\",\"v\",", 5, 31, "v||||x");
+    ok("value with 0X does not set hex", "\"5:0X1F\",\"v\",", 5, 31, "v||||");
+    bad("bad value", "\"5:z\",\"v\",");
+    bad("empty value", "\"5:\",\"v\",");
+    bad("second colon", "\"5:1:2\",\"v\",");
+    ok("doubled quotes", "\"9\",\"a \"\"b\"\" c\",'it''s'", 9, -1, "a \"b\" c|it's|||");
+    ok("comma inside quotes", "\"9\",\"a, b\",", 9, -1, "a, b||||");
+    ok("blanks around fields", " \t\"9\" , \"n\"\t,\v\"d\" \f", 9, -1, "n|d|||");
+    ok("junk after description ignored", "\"9\",\"n\",\"d\" junk,\"h\"", 9, -1, "n|d|||");
+    bad("junk after quoted key", "\"9\"x,\"n\",");
+    bad("no comma after name", "\"9\",\"n\"");
+    bad("open quote in name", "\"9\",\"n, d");
+    ok("open quote in help drops help", "\"9\",\"n\",\"d\",\"h, i", 9, -1, "n|d|||");
+    ok("NUL ends the line", QByteArray("\"9\",\"n\",\"d\"\0,\"h\"", 16), 9, -1, "n|d|||");
+    ok("comment", "  # \"9\",\"n\",", 9, -1, "-");
+    ok("separator ,,,,", ",,,,\r\n", 0, -1, "-");
+    ok("separator with flags", ",,,,,x", 0, -1, "-");
+    bad("separator with help", ",,,h");
+    bad("separator with icon", ",,,,i");
+    bad("name without key", ",\"n\",");
+    // Field limits.
+    const QByteArray key62 = "0x" + QByteArray(59, '0') + "1";
+    ok("key 62 bytes", "\"" + key62 + "\",n,", 1, -1, "n||||");
+    bad("key 63 bytes", "\"" + key62 + "0\",n,");
+    ok("name 1022 bytes", "1,\"" + QByteArray(1022, 'n') + "\",", 1, -1, QString(1022, 'n') + "||||");
+    bad("name 1023 bytes", "1,\"" + QByteArray(1023, 'n') + "\",");
+    ok("doubled quotes count once", "1,\"" + QByteArray(1020, 'n') + "\"\"\",", 1, -1, QString(1020, 'n') + "\"||||");
+    ok("description 4094 bytes", "1,n," + QByteArray(4094, 'd'), 1, -1, "n|" + QString(4094, 'd') + "|||");
+    bad("description 4095 bytes", "1,n,'" + QByteArray(4095, 'd') + "'");
+    ok("icon 254 bytes", "1,n,d,h," + QByteArray(254, 'i') + ",x", 1, -1, "n|d|h|" + QString(254, 'i') + "|x");
+    ok("icon 255 bytes: empty, flags unread", "1,n,d,h," + QByteArray(255, 'i') + ",x", 1, -1, "n|d|h||");
+    ok("flags 255 bytes: empty", "1,n,d,h,i," + QByteArray(255, 'x'), 1, -1, "n|d|h|i|");
+    ok("help 16382 bytes fits a piece", "1,n,,'" + QByteArray(16370, 'h') + "'", 1, -1,
+       "n||" + QString(16370, 'h') + "||");
 }
 
 void TestTagMap::lineRules()
 {
     QFETCH(QByteArray, line);
-    QFETCH(bool, ok);
     QFETCH(uint, key);
     QFETCH(qint64, value);
     QFETCH(QString, expected);
 
     const TagMapFileContents contents = readText(line);
-    QCOMPARE(contents.errorLines, ok ? QList<int>() : QList<int>{1});
-    QCOMPARE(describe(contents.entries, key, value), expected);
-    if (!ok || expected == QLatin1String("-"))
+    QCOMPARE(contents.errorLines, expected.isEmpty() ? QList<int>{1} : QList<int>());
+    if (expected.isEmpty() || expected == QLatin1String("-"))
         QVERIFY(contents.entries.isEmpty());
-}
-
-void TestTagMap::fieldLimits_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QString>("expected"); // of key 1
-
-    const QByteArray key62 = "0x" + repeated('0', 59) + "1";
-    QTest::newRow("key 62 bytes") << "\"" + key62 + "\",n," << true << "n||||";
-    QTest::newRow("key 63 bytes") << "\"" + key62 + "0\",n," << false << "-";
-    QTest::newRow("unquoted key 63 bytes") << key62 + "0,n," << false << "-";
-    QTest::newRow("name 1022 bytes") << "1,\"" + repeated('n', 1022) + "\"," << true
-                                     << QString(1022, 'n') + "||||";
-    QTest::newRow("name 1023 bytes") << "1,\"" + repeated('n', 1023) + "\"," << false << "-";
-    QTest::newRow("doubled quotes count once") << "1,\"" + repeated('n', 1020) + "\"\"\"," << true
-                                               << QString(1020, 'n') + "\"||||";
-    QTest::newRow("description 4094 bytes") << "1,n," + repeated('d', 4094) << true
-                                            << "n|" + QString(4094, 'd') + "|||";
-    QTest::newRow("description 4095 bytes") << "1,n,'" + repeated('d', 4095) + "'" << false << "-";
-    QTest::newRow("icon 254 bytes") << "1,n,d,h," + repeated('i', 254) + ",x" << true
-                                    << "n|d|h|" + QString(254, 'i') + "|x";
-    QTest::newRow("icon 255 bytes: empty, flags unread") << "1,n,d,h," + repeated('i', 255) + ",x" << true
-                                                         << "n|d|h||";
-    QTest::newRow("flags 255 bytes: empty") << "1,n,d,h,i," + repeated('x', 255) << true << "n|d|h|i|";
-    QTest::newRow("help 16382 bytes fits a piece") << "1,n,,'" + repeated('h', 16370) + "'" << true
-                                                   << "n||" + QString(16370, 'h') + "||";
-}
-
-void TestTagMap::fieldLimits()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(bool, ok);
-    QFETCH(QString, expected);
-
-    const TagMapFileContents contents = readText(line);
-    QCOMPARE(contents.errorLines, ok ? QList<int>() : QList<int>{1});
-    QCOMPARE(describe(contents.entries, 1, -1), expected);
+    else
+        QCOMPARE(describe(contents.entries, key, value), expected);
 }
 
 void TestTagMap::longLinesAreReadInPieces()
 {
     // 16383 bytes per read: the rest of a long line is read as the next line.
-    const QByteArray text = "1,n,'" + repeated('d', 16378) + "2,rest,\n" + "bad line\n" + "3,ok,\n";
+    const QByteArray text = "1,n,'" + QByteArray(16378, 'd') + "2,rest,\n" + "bad line\n" + "3,ok,\n";
     const TagMapFileContents contents = readText(text);
     QCOMPARE(contents.errorLines, (QList<int>{1, 3}));
     QCOMPARE(describe(contents.entries, 2, -1), QStringLiteral("rest||||"));
@@ -261,53 +200,27 @@ void TestTagMap::mergeKeepsEarlierDefinitions()
 
 void TestTagMap::errorListIsCapped()
 {
-    QTemporaryDir dir;
-    QByteArray text;
-    for (int i = 0; i < 25; ++i)
-        text += "bad\n";
-    const QString path = dir.filePath("bad.csv");
-    QVERIFY(writeFile(path, text));
-
-    TagMap map;
-    map.loadFile(path);
-    QCOMPARE(map.errors().size(), 21);
-    QCOMPARE(map.errors().first(), path + ": Error in line 1.");
-    QCOMPARE(map.errors().at(19), path + ": Error in line 20.");
-    QCOMPARE(map.errors().last(), QStringLiteral("Further error reporting suppressed."));
-}
-
-void TestTagMap::capCountsAcrossFiles()
-{
+    // The cap counts over all files; a file that cannot be opened is always reported.
     QTemporaryDir dir;
     const QString first = dir.filePath("first.csv");
     const QString second = dir.filePath("second.csv");
+    const QString missing = dir.filePath("missing.csv");
     QVERIFY(writeFile(first, QByteArray("x\n").repeated(15)));
     QVERIFY(writeFile(second, QByteArray("\"1\",\"ok\",\n") + QByteArray("y\n").repeated(10)));
 
     TagMap map;
     map.loadFile(first);
     map.loadFile(second);
-    QCOMPARE(map.errors().size(), 21);
+    map.loadFile(missing);
+    QCOMPARE(map.errors().size(), 22);
+    QCOMPARE(map.errors().first(), first + ": Error in line 1.");
     QCOMPARE(map.errors().at(14), first + ": Error in line 15.");
     QCOMPARE(map.errors().at(15), second + ": Error in line 2.");
     QCOMPARE(map.errors().at(19), second + ": Error in line 6.");
     QCOMPARE(map.errors().at(20), QStringLiteral("Further error reporting suppressed."));
+    QVERIFY(map.errors().at(21).startsWith("Cannot open tag map " + missing + ": "));
+    QVERIFY(map.errors().at(21).size() > QString("Cannot open tag map " + missing + ": ").size());
     QVERIFY(map.find(1));
-}
-
-void TestTagMap::openFailureIsAlwaysReported()
-{
-    QTemporaryDir dir;
-    const QString bad = dir.filePath("bad.csv");
-    QVERIFY(writeFile(bad, QByteArray("x\n").repeated(30)));
-    const QString missing = dir.filePath("missing.csv");
-
-    TagMap map;
-    map.loadFile(bad);
-    map.loadFile(missing);
-    QCOMPARE(map.errors().size(), 22);
-    QVERIFY(map.errors().last().startsWith("Cannot open tag map " + missing + ": "));
-    QVERIFY(map.errors().last().size() > QString("Cannot open tag map " + missing + ": ").size());
 }
 
 void TestTagMap::directoryLoadsCsvFilesOnly()
@@ -347,25 +260,6 @@ void TestTagMap::defaultsPreferResources()
     QCOMPARE(map.errors(), QStringList{extra + ": Error in line 3."});
 }
 
-void TestTagMap::valueTexts()
-{
-    TagMapValue value;
-    value.key = 0x2A;
-    QCOMPARE(TagMap::valueText(value), QStringLiteral("42"));
-    value.hex = true;
-    QCOMPARE(TagMap::valueText(value), QStringLiteral("0x2A"));
-    value.key = 0;
-    QCOMPARE(TagMap::valueText(value), QStringLiteral("0x0"));
-    value.key = 0xFFFFFFFF;
-    value.hex = false;
-    QCOMPARE(TagMap::valueText(value), QStringLiteral("4294967295"));
-
-    QCOMPARE(TagMap::typeName(0x11A70004), QStringLiteral("UInt"));
-    QCOMPARE(TagMap::typeName(0xFFFFFFFF), QStringLiteral("Section"));
-    QCOMPARE(TagMap::typeName(0x21A70501), QString());
-    QCOMPARE(TagMap::typeName(0x30A70501), QString());
-}
-
 void TestTagMap::iconResolution_data()
 {
     QTest::addColumn<QByteArray>("map");
@@ -373,43 +267,21 @@ void TestTagMap::iconResolution_data()
     QTest::addColumn<uint>("key");
     QTest::addColumn<QString>("expected");
 
-    const QByteArray noMap;
-    const QStringList noFiles;
+    const auto row = [](const char *name, const QByteArray &map, const QStringList &files, uint key,
+                        const QString &expected) { QTest::newRow(name) << map << files << key << expected; };
     const QString empty = QStringLiteral(":/icons/i16_empty.png");
-    QTest::newRow("root folder") << noMap << noFiles << 0xFFFFFFFFu << ":/icons/i16_folder.png";
-    QTest::newRow("section") << noMap << noFiles << 0xFFA70100u << ":/icons/i16_folder.png";
-    QTest::newRow("binary") << noMap << noFiles << 0x00A70300u << ":/icons/i16_data.png";
-    QTest::newRow("int") << noMap << noFiles << 0x01A70112u << ":/icons/i16_int.png";
-    QTest::newRow("bool") << noMap << noFiles << 0x02A70001u << ":/icons/i16_bool.png";
-    QTest::newRow("string") << noMap << noFiles << 0x03A70003u << ":/icons/i16_string.png";
-    QTest::newRow("date") << noMap << noFiles << 0x04A70001u << ":/icons/i16_date.png";
-    QTest::newRow("time") << noMap << noFiles << 0x05A70001u << ":/icons/i16_time.png";
-    QTest::newRow("datetime") << noMap << noFiles << 0x06A70001u << ":/icons/i16_datetime.png";
-    QTest::newRow("bitarray") << noMap << noFiles << 0x07A70001u << ":/icons/i16_data.png";
-    QTest::newRow("int64") << noMap << noFiles << 0x08A70001u << ":/icons/i16_int.png";
-    QTest::newRow("enum") << noMap << noFiles << 0x10A70001u << ":/icons/i16_enum.png";
-    QTest::newRow("uint") << noMap << noFiles << 0x11A70001u << ":/icons/i16_uint.png";
-    QTest::newRow("ipv4") << noMap << noFiles << 0x14A70001u << ":/icons/i16_network.png";
-    QTest::newRow("mac") << noMap << noFiles << 0x15A70001u << ":/icons/i16_network.png";
-    QTest::newRow("ipv6") << noMap << noFiles << 0x16A70001u << ":/icons/i16_network.png";
-    QTest::newRow("uint64") << noMap << noFiles << 0x18A70001u << ":/icons/i16_uint.png";
-    QTest::newRow("password") << noMap << noFiles << 0x19A70005u << ":/icons/i16_password.png";
-    QTest::newRow("point has none") << noMap << noFiles << 0x20A70001u << empty;
-    QTest::newRow("rectangle has none") << noMap << noFiles << 0x21A70501u << empty;
-    QTest::newRow("unlisted type") << noMap << noFiles << 0x30A70001u << empty;
-
-    const QByteArray custom = "\"0x11A70001\",\"n\",\"d\",,\"mine\"\n";
-    QTest::newRow("entry icon from resources") << QByteArray("\"0x11A70001\",\"n\",\"d\",,\"i16_bool\"\n")
-                                               << noFiles << 0x11A70001u << ":/icons/i16_bool.png";
-    QTest::newRow("entry icon missing") << custom << noFiles << 0x11A70001u << empty;
-    QTest::newRow("xpm under icons") << custom << QStringList{"icons/mine.xpm"} << 0x11A70001u
-                                     << "icons/mine.xpm";
-    QTest::newRow("png before xpm") << custom << QStringList{"mine.xpm", "icons/mine.png"} << 0x11A70001u
-                                    << "icons/mine.png";
-    QTest::newRow("working directory first") << custom << QStringList{"mine.png", "icons/mine.png"}
-                                             << 0x11A70001u << "mine.png";
-    QTest::newRow("other keys keep type icon") << custom << QStringList{"mine.png"} << 0x11A70002u
-                                               << ":/icons/i16_uint.png";
+    const QByteArray mine = "\"0x11A70001\",\"n\",\"d\",,\"mine\"\n";
+    row("root folder", {}, {}, 0xFFFFFFFF, ":/icons/i16_folder.png");
+    row("bitarray", {}, {}, 0x07A70001, ":/icons/i16_data.png");
+    row("point has none", {}, {}, 0x20A70001, empty);
+    row("unlisted type", {}, {}, 0x30A70001, empty);
+    row("entry icon from resources", "\"0x11A70001\",\"n\",\"d\",,\"i16_bool\"\n", {}, 0x11A70001,
+        ":/icons/i16_bool.png");
+    row("entry icon missing", mine, {}, 0x11A70001, empty);
+    row("xpm under icons", mine, {"icons/mine.xpm"}, 0x11A70001, "icons/mine.xpm");
+    row("png before xpm", mine, {"mine.xpm", "icons/mine.png"}, 0x11A70001, "icons/mine.png");
+    row("working directory first", mine, {"mine.png", "icons/mine.png"}, 0x11A70001, "mine.png");
+    row("other keys keep type icon", mine, {"mine.png"}, 0x11A70002, ":/icons/i16_uint.png");
 }
 
 void TestTagMap::iconResolution()
@@ -436,6 +308,45 @@ void TestTagMap::iconResolution()
     QCOMPARE(path, expected);
     if (expected.startsWith(":/icons/i16_") && expected != QLatin1String(":/icons/i16_empty.png"))
         QVERIFY(!tagMap.iconFor(key).isNull());
+}
+
+void TestTagMap::builtInMap_data()
+{
+    QTest::addColumn<uint>("key");
+    QTest::addColumn<QString>("texts"); // "name|description|help||hex" and the named values
+
+    QTest::newRow("first line") << 0xFFA70000u << "General|General configuration|||";
+    QTest::newRow("named values") << 0x10A70006u << QString::fromUtf8("Display Orientation|Selects default "
+                                                                      "orientation of framebuffer display|||"
+                                                                      " 0=0\u00B0 1=90\u00B0 2=180\u00B0 3=270\u00B0");
+    QTest::newRow("same tag, IPv4") << 0x14A70107u << "Syslog Host|Static IP address of syslog server|||";
+    QTest::newRow("same tag, UInt, help") << 0x11A70107u
+                                          << "Syslog Port|Static port number of syslog server|Default: 514||";
+    QTest::newRow("hex flag") << 0x11A70512u << "Color correction|Signage Display Panel Color Correction (RGB888)|||x";
+    QTest::newRow("ttyS31") << 0xFFA7021Fu << "ttyS31||||";
+    QTest::newRow("GPIO Pairing 0") << 0xFFA70400u << "GPIO Pairing 0||||";
+    QTest::newRow("Unit 4 Geometry") << 0x21A70504u << "Unit 4 Geometry|Sub Unit 4 Geometry|||";
+    QTest::newRow("ellipsis") << 0x11A70514u << QString::fromUtf8("Brightness limit|Max brightness setting for LEDs "
+                                                                  "(0\u20264095)|||");
+    QTest::newRow("last line") << 0x10A70516u << "Tile layout|Geometry of LED tiles||| 0=48x16x32 1=8x8 2=16x16 "
+                                                 "3=32x8 4=32x16 5=72x24x2 6=48x16x2";
+}
+
+void TestTagMap::builtInMap()
+{
+    QFETCH(uint, key);
+    QFETCH(QString, texts);
+
+    TagMap map;
+    map.loadFile(":/maps/znmap.csv");
+    QCOMPARE(map.errors(), QStringList());
+    QCOMPARE(map.entries().size(), 125);
+    for (const TagMapEntry &entry : map.entries())
+        QCOMPARE(entry.key & 0x00FF0000, 0x00A70000u);
+    QString described = describe(map.entries(), key, -1);
+    for (const TagMapValue &value : map.find(key)->values)
+        described += QStringLiteral(" %1=%2").arg(TagMap::valueText(value), value.name);
+    QCOMPARE(described, texts);
 }
 
 QTEST_MAIN(TestTagMap)
