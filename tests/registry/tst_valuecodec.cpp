@@ -25,21 +25,18 @@ const QByteArray kTestMap = "\"0x01A7F001:4294967295\",\"Minus one\",\n"
 
 const QByteArray kRefused = "(refused)";
 
-// "00 01 02 ..." for the bytes 0, 1, 2, ... count - 1.
-QString pairs(int count)
-{
-    QStringList list;
-    for (int i = 0; i < count; ++i)
-        list << QStringLiteral("%1").arg(i & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
-    return list.join(' ');
-}
-
 QByteArray counting(int count)
 {
     QByteArray bytes;
     for (int i = 0; i < count; ++i)
         bytes.append(char(i));
     return bytes;
+}
+
+// "00 01 02 ..." for the bytes 0, 1, 2, ... count - 1.
+QString pairs(int count)
+{
+    return QString::fromLatin1(counting(count).toHex(' ').toUpper());
 }
 
 QByteArray randomBytes(QRandomGenerator &random, int count)
@@ -149,7 +146,6 @@ void TestValueCodec::format_data()
                         const QVariant &display, const QVariant &edit) {
         QTest::newRow(name) << key << payload << hexPreference << display << edit;
     };
-    row("binary empty", 0x00A70300, {}, false, "", "");
     row("binary 64", 0x00A70300, counting(64), false, pairs(64), pairs(64));
     row("binary 65", 0x00A70300, counting(65), false, pairs(64) + " ...", pairs(65));
     row("binary 1024", 0x00A70300, counting(1024), false, pairs(64) + " ...", pairs(1024));
@@ -160,7 +156,6 @@ void TestValueCodec::format_data()
     row("int named", 0x01A7F001, hex("ffffffff"), false, "Minus one", -1);
     row("bool false", 0x02A70001, hex("00"), false, "False", false);
     row("bool any nonzero", 0x02A70001, hex("0002"), false, "True", true);
-    row("bool empty", 0x02A70001, {}, false, "False", false);
     row("string", 0x03A70007, "h\xC3\xA9llo", false, QString::fromUtf8("h\u00E9llo"), QString::fromUtf8("h\u00E9llo"));
     row("date 0", 0x04A70001, hex("00000000"), false, "1 Jan 1990", QDate(1990, 1, 1));
     row("date low 32 of 8", 0x04A70001, hex("2001000001000000"), false, "16 Oct 1990", QDate(1990, 10, 16));
@@ -194,7 +189,6 @@ void TestValueCodec::format_data()
     row("mac", 0x15A70001, hex("001a2b3c4d5e"), false, "00:1A:2B:3C:4D:5E", "00:1A:2B:3C:4D:5E");
     row("mac zero", 0x15A70001, QByteArray(6, '\0'), false, "Not set", "00:00:00:00:00:00");
     row("ipv6", 0x16A70001, hex("20010db8000000000000000000000001"), false, "2001:db8::1", "2001:db8::1");
-    row("ipv6 zero", 0x16A70001, QByteArray(16, '\0'), false, "::", "::");
     row("ipv6 of 4 bytes", 0x16A70001, hex("c0a80102"), false, "C0 A8 01 02", none);
     row("uint64 max", 0x18A70001, hex("ffffffffffffffff"), false, "18446744073709551615",
         qulonglong(18446744073709551615ull));
