@@ -5,6 +5,8 @@
 // leaves the whole buffer and the dirty flag as they were, a successful one
 // changes the used size by exactly what it wrote, every open handle still lies
 // inside its parent, and a blob whose section lengths added up keeps them so.
+// At the end a walk of the whole tree by reg_children meets every record at
+// most once.
 #include "fuzzcheck.h"
 #include "store.h"
 
@@ -225,6 +227,24 @@ struct Session {
     }
 };
 
+// The records met by following the listed handles, agreeing with the lookups
+// by position and key.
+size_t walkTree(RegistryHandle *h)
+{
+    std::vector<RegChild> children;
+    FUZZ_CHECK(reg_children(h, &children) && int(children.size()) == reg_count(h));
+    size_t met = children.size();
+    for (size_t i = 0; i < children.size(); ++i) {
+        const RegChild &child = children[i];
+        FUZZ_CHECK(child.key == reg_key_at(h, int(i)));
+        if (child.section) {
+            FUZZ_CHECK(child.section == reg_open_section(h, child.key));
+            met += walkTree(child.section);
+        }
+    }
+    return met;
+}
+
 void countLine(void *context, const char *line)
 {
     FUZZ_CHECK(std::strlen(line) < 4096);
@@ -298,6 +318,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         s.checkHandles();
     }
+    FUZZ_CHECK(walkTree(root) <= (reg_used_size(root) - 8) / 8);
     reg_close(root);
     return 0;
 }
