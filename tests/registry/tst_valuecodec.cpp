@@ -222,6 +222,7 @@ void TestValueCodec::parse_data()
     row("mac hyphens", 0x15A70001, "00-1a-2B-3c-4d-5e", hex("001a2b3c4d5e"));
     row("mac empty", 0x15A70001, "", QByteArray(6, '\0'));
     row("mac mixed", 0x15A70001, "00:1A-2B:3C:4D:5E", refused);
+    row("mac mixed, hyphen first", 0x15A70001, "00-1A:2B-3C-4D-5E", refused);
     row("mac short group", 0x15A70001, "0:1A:2B:3C:4D:5E", refused);
     row("mac shifted group", 0x15A70001, "0:1A:2B:3C:4D:5E0", refused);
     row("mac dots", 0x15A70001, "00.1A.2B.3C.4D.5E", refused);

@@ -158,6 +158,7 @@ void TestRegStore::openSection()
     QCOMPARE(reg_open_section(s.root, 0xFFA70001), child);
     QCOMPARE(reg_open_section(child, 0xFFFFFFFF), s.root);
     QVERIFY(!reg_open_section(s.root, 0xFFFFFFFF));
+    QVERIFY(!reg_create_section(child, 0xFFFFFFFF)); // the key names the parent, never a child
     QVERIFY(!reg_open_section(s.root, 0x01A70003)); // a value key
     QVERIFY(!reg_open_section(s.root, 0xFFA70002)); // not a child of the root
     RegistryHandle *grandChild = reg_open_section(child, 0xFFA70002);
