@@ -58,10 +58,3 @@ inline KeyList keysOf(const zn::RegistryHandle *h)
         keys.append(zn::reg_key_at(h, i));
     return keys;
 }
-
-inline QByteArray valueOf(const zn::RegistryHandle *h, uint32_t key)
-{
-    uint32_t length = 0;
-    const uint8_t *payload = zn::reg_get(h, key, &length);
-    return payload ? QByteArray(reinterpret_cast<const char *>(payload), int(length)) : QByteArray();
-}
