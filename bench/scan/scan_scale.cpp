@@ -1,6 +1,8 @@
 // Scan scale: N simulated controllers answer one scan, spread over a second.
 // For each N it reports how many the headless front end lists at the end of
-// the 3 s window, the front end's CPU time and its peak memory.
+// the 3 s window, the front end's CPU time and its peak memory, and the
+// shortest gap between two discovery requests as the devices received them
+// (from the last datagram of one request to the first of the next).
 // Runs inside tools/netns/znnet-run (one segment); the simulator runs in the
 // segment's namespace.
 #include <QByteArray>
@@ -12,6 +14,7 @@
 #include <QStringList>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <spawn.h>
@@ -72,6 +75,22 @@ bool runFrontEnd(const QString &cli, const QStringList &args, Run *run)
     return true;
 }
 
+// The simulator logs each request it receives with the kernel's receive time;
+// every bound socket of the front end sends each of the three requests once.
+double shortestRequestGapMs(const QByteArray &simulatorLog)
+{
+    QList<double> at;
+    for (const QByteArray &line : simulatorLog.split('\n')) {
+        if (line.startsWith("discover from "))
+            at << line.mid(line.indexOf("at=") + 3).toDouble() * 1000;
+    }
+    if (at.isEmpty() || at.size() % 3 != 0)
+        return -1;
+    std::sort(at.begin(), at.end());
+    const qsizetype perRequest = at.size() / 3;
+    return std::min(at[perRequest] - at[perRequest - 1], at[2 * perRequest] - at[2 * perRequest - 1]);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -90,8 +109,8 @@ int main(int argc, char **argv)
             counts << n.toInt();
     }
 
-    std::printf("%8s %8s %8s %6s %10s %10s  %s\n", "devices", "listed", "unique", "lost", "cpu [s]", "peak [MiB]",
-                "mode");
+    std::printf("%8s %8s %8s %6s %10s %10s %9s  %s\n", "devices", "listed", "unique", "lost", "cpu [s]",
+                "peak [MiB]", "gap [ms]", "mode");
     for (const int n : counts) {
         for (const bool quiet : {true, false}) {
             QProcess simulator;
@@ -102,9 +121,10 @@ int main(int argc, char **argv)
                              QStringLiteral("--spread"), QStringLiteral("1000"), QStringLiteral("--duration"),
                              QStringLiteral("15000")});
             bool ready = false;
+            QByteArray simulatorLog;
             while (!ready && simulator.waitForReadyRead(5000)) {
-                while (simulator.canReadLine())
-                    ready = ready || simulator.readLine().startsWith("ready");
+                simulatorLog += simulator.readAll();
+                ready = simulatorLog.contains("\nready\n");
             }
             if (!ready) {
                 std::fprintf(stderr, "the simulator did not start\n");
@@ -118,12 +138,14 @@ int main(int argc, char **argv)
             const bool ok = runFrontEnd(QString::fromLocal8Bit(cli), args, &run);
             simulator.terminate();
             simulator.waitForFinished(5000);
+            simulatorLog += simulator.readAll();
             if (!ok) {
                 std::fprintf(stderr, "the front end failed\n");
                 return 1;
             }
-            std::printf("%8d %8d %8d %6d %10.3f %10.1f  %s\n", n, run.listed, run.unique, n - run.unique,
-                        run.cpuSeconds, double(run.peakKiB) / 1024.0, quiet ? "--quiet" : "messages to stderr");
+            std::printf("%8d %8d %8d %6d %10.3f %10.1f %9.2f  %s\n", n, run.listed, run.unique, n - run.unique,
+                        run.cpuSeconds, double(run.peakKiB) / 1024.0, shortestRequestGapMs(simulatorLog),
+                        quiet ? "--quiet" : "messages to stderr");
             std::fflush(stdout);
         }
     }

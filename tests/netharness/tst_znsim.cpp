@@ -174,7 +174,7 @@ void TestZnSim::everyDeviceAnswersOnceWithItsPrintedIdentity()
         if (mac != kBadMac)
             QCOMPARE(answered.value(mac), device.toObject());
     }
-    QTRY_VERIFY(m_simulator->lines().contains(QStringLiteral("discover from 10.201.1.1:65533")));
+    QTRY_VERIFY(!m_simulator->lines().filter(QStringLiteral("discover from 10.201.1.1:65533 at=")).isEmpty());
 }
 
 void TestZnSim::commandsAreLogged_data()
@@ -251,7 +251,7 @@ void TestZnSim::unicastRepliesGoToTheRequester()
         QCOMPARE(answer.destinationAddress().toString(), QStringLiteral("10.201.1.1"));
     }
     QCOMPARE(collect(m_socket, 100).size(), 0); // nothing broadcast
-    QTRY_VERIFY(m_simulator->lines().contains(QStringLiteral("discover from 10.201.1.1:%1").arg(requester.localPort())));
+    QTRY_VERIFY(!m_simulator->lines().filter(QStringLiteral("discover from 10.201.1.1:%1 at=").arg(requester.localPort())).isEmpty());
 }
 
 void TestZnSim::rawDatagramIsSentAsGiven()

@@ -7,6 +7,9 @@
 #include <QNetworkInterface>
 
 #include <cstdio>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#include <time.h>
 
 namespace {
 
@@ -19,6 +22,17 @@ constexpr int kReceiveBufferSize = 8 * 1024 * 1024;
 QString peerText(const Destination &from)
 {
     return QStringLiteral("%1:%2").arg(from.address.toString()).arg(from.port);
+}
+
+// When the kernel took in the datagram last read from the socket (wall clock,
+// seconds with microseconds), so that the spacing of requests is seen as the
+// devices get them, not as a busy event loop reads them.
+QString receiveTime(qintptr socket)
+{
+    timespec stamp{};
+    if (ioctl(int(socket), SIOCGSTAMPNS, &stamp) != 0)
+        clock_gettime(CLOCK_REALTIME, &stamp);
+    return QStringLiteral("%1.%2").arg(qint64(stamp.tv_sec)).arg(qint64(stamp.tv_nsec / 1000), 6, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -56,6 +70,7 @@ bool Simulator::bind(QString *error)
     }
     // Thousands of answers are looped back to this socket in one burst.
     m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kReceiveBufferSize);
+    receiveTime(m_socket.socketDescriptor()); // the first query turns the kernel's stamping on
     m_ownAddresses = QNetworkInterface::allAddresses();
     return true;
 }
@@ -130,7 +145,7 @@ void Simulator::handleDatagram(const QByteArray &datagram, const Destination &fr
         break;
     }
     if (decoded.opcode == zn::OpDiscoverRequest) {
-        log(QStringLiteral("discover from %1").arg(peerText(from)));
+        log(QStringLiteral("discover from %1 at=%2").arg(peerText(from), receiveTime(m_socket.socketDescriptor())));
         scheduleAnswers(from);
         return;
     }
