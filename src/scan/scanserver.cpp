@@ -20,9 +20,13 @@ ScanServer::ScanServer(QObject *parent)
     m_model = new ScanStateModel(this);
     m_scanTimer = new QTimer(this);
     m_scanTimer->setSingleShot(true);
-    // The devices want the three requests spaced out; a timer keeps the event
-    // loop running meanwhile.
+    // The devices want the requests at least 50 ms apart. The timer is armed
+    // only once a request has gone out and never fires early, so a busy event
+    // loop can delay a request but never bring two closer together; the loop
+    // keeps running meanwhile.
     m_discoveryTimer = new QTimer(this);
+    m_discoveryTimer->setSingleShot(true);
+    m_discoveryTimer->setTimerType(Qt::PreciseTimer);
     m_discoveryTimer->setInterval(kDiscoveryPauseMs);
     connect(m_discoveryTimer, &QTimer::timeout, this, &ScanServer::sendDiscoveryRequest);
 }
@@ -85,19 +89,18 @@ void ScanServer::scanClients()
     report(tr("Calling all stations"));
     m_scanTimer->start(kScanWindowMs);
     m_discoveryRequestsDue = kDiscoveryRepeats;
-    sendDiscoveryRequest();
-    m_discoveryTimer->start();
+    // Within 50 ms of the last request the first one waits for the timer.
+    if (!m_discoveryTimer->isActive())
+        sendDiscoveryRequest();
 }
 
 void ScanServer::sendDiscoveryRequest()
 {
-    if (m_discoveryRequestsDue <= 0) {
-        m_discoveryTimer->stop();
+    if (m_discoveryRequestsDue <= 0)
         return;
-    }
-    if (--m_discoveryRequestsDue == 0)
-        m_discoveryTimer->stop();
+    --m_discoveryRequestsDue;
     sendCommand(nullptr, zn::OpDiscoverRequest);
+    m_discoveryTimer->start(); // no request goes out within 50 ms of this one
 }
 
 void ScanServer::buzzClient(ScanClientItem *cli)

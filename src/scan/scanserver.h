@@ -59,7 +59,7 @@ private:
     UDPSocket *m_socket = nullptr;
     QTimer *m_scanTimer = nullptr;
     ScanStateModel *m_model = nullptr;
-    // The repeats of the discovery request still due, 50 ms apart.
+    // The discovery requests still due; the timer runs for 50 ms after each.
     QTimer *m_discoveryTimer = nullptr;
     int m_discoveryRequestsDue = 0;
 };
