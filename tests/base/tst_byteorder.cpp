@@ -10,15 +10,11 @@ private Q_SLOTS:
     void readsMostSignificantByteFirst()
     {
         const unsigned char bytes[] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
-        QCOMPARE(readBE32(bytes), 0x01020304u);
-        QCOMPARE(readBE64(bytes), 0x0102030405060708ull);
-        QCOMPARE(readBE16(bytes), 0x0102);
-        QCOMPARE(readLE32(bytes), 0x04030201u);
-        QCOMPARE(readLE(bytes, 8), 0x0807060504030201ull);
         const unsigned char high[] = {0xFF, 0xFE, 0xFD, 0xFC, 0xFB, 0xFA, 0xF9, 0xF8};
-        QCOMPARE(readBE16(high), 65534);
-        QCOMPARE(readBE32(high), 0xFFFEFDFCu);
+        QCOMPARE(readBE32(bytes), 0x01020304u);
         QCOMPARE(readBE64(high), 0xFFFEFDFCFBFAF9F8ull);
+        QCOMPARE(readBE16(high), 65534);
+        QCOMPARE(readLE32(high), 0xFCFDFEFFu);
     }
 
     // Writers and readers of the same end undo each other at every width and
@@ -35,10 +31,7 @@ private Q_SLOTS:
             writeLE(le, value, size);
             QCOMPARE(readBE(be, size), low);
             QCOMPARE(readLE(le, size), low);
-            QCOMPARE(be[size], uint8_t(0xAA));
-            QCOMPARE(le[size], uint8_t(0xAA));
-            QCOMPARE(be[size - 1], uint8_t(0x11));
-            QCOMPARE(le[0], uint8_t(0x11));
+            QVERIFY(be[size] == 0xAA && le[size] == 0xAA && be[size - 1] == 0x11 && le[0] == 0x11);
         }
     }
 };
