@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -32,6 +33,8 @@ ScanClientItem *device(quint64 mac, quint32 ip = 0x0A000005, quint32 cpu = 7)
     return item;
 }
 
+using Edit = std::function<void(ScanClientInfo &)>;
+
 bool iconIs(const QVariant &value, const char *path)
 {
     const QIcon icon = value.value<QIcon>();
@@ -39,6 +42,8 @@ bool iconIs(const QVariant &value, const char *path)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Edit)
 
 class TestScanStateModel : public QObject
 {
@@ -94,23 +99,28 @@ private Q_SLOTS:
 
     void cells_data()
     {
-        QTest::addColumn<quint32>("ip");
-        QTest::addColumn<quint32>("cpu");
+        QTest::addColumn<Edit>("edit");
         QTest::addColumn<QStringList>("texts");
         const QString label = QStringLiteral("12-4660 D3412");
         const QString made = QStringLiteral("1/1/00 1:00 AM");
-        QTest::newRow("identified") << 0x0A000005u << 7u << QStringList{"00:12:34:56:78:9A", "10.0.0.5", label, made, label};
-        QTest::newRow("no address") << 0u << 7u << QStringList{"00:12:34:56:78:9A", "", label, made, label};
-        QTest::newRow("unidentified") << 0x0A000005u << 0u << QStringList{"00:12:34:56:78:9A", "10.0.0.5", "", "", ""};
+        QTest::newRow("identified") << Edit() << QStringList{"00:12:34:56:78:9A", "10.0.0.5", label, made, label};
+        QTest::newRow("no address") << Edit([](ScanClientInfo &i) { i.ip = 0; })
+                                    << QStringList{"00:12:34:56:78:9A", "", label, made, label};
+        const QStringList unidentified{"00:12:34:56:78:9A", "10.0.0.5", "", "", ""};
+        QTest::newRow("no CPU type") << Edit([](ScanClientInfo &i) { i.cpu = 0; }) << unidentified;
+        QTest::newRow("no board type") << Edit([](ScanClientInfo &i) { i.board = 0; }) << unidentified;
+        QTest::newRow("no serial number") << Edit([](ScanClientInfo &i) { i.serial = 0; }) << unidentified;
     }
 
     void cells()
     {
-        QFETCH(quint32, ip);
-        QFETCH(quint32, cpu);
+        QFETCH(Edit, edit);
         QFETCH(QStringList, texts);
         m_model->addClient(device(1));
-        const QModelIndex second = m_model->addClient(device(0x00123456789A, ip, cpu));
+        ScanClientItem *item = device(0x00123456789A);
+        if (edit)
+            edit(item->info);
+        const QModelIndex second = m_model->addClient(item);
         QCOMPARE(second, m_model->index(1, 0));
         for (int column = 0; column < texts.size(); ++column)
             QCOMPARE(m_model->data(m_model->index(1, column)).toString(), texts.at(column));

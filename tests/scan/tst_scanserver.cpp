@@ -162,11 +162,12 @@ private Q_SLOTS:
     void secondScanRestartsTheScanWindow()
     {
         server->scanClients();
-        QTest::qWait(2000);
-        server->scanClients();
-        QTest::qWait(1500); // 3.5 s after the first press, 1.5 s after the second
+        QTest::qWait(2500);
         QVERIFY(server->isScanning());
-        QTRY_VERIFY_WITH_TIMEOUT(!server->isScanning(), 2500);
+        server->scanClients();
+        QTest::qWait(2000); // 4.5 s after the first press, 2 s after the second
+        QVERIFY(server->isScanning());
+        QTRY_VERIFY_WITH_TIMEOUT(!server->isScanning(), 1500);
     }
 
     void answerAddsOneDevice_data()
