@@ -73,7 +73,7 @@ static void setPrivateModes(TerminalCore *t, bool on)
             break;
         case 3:
             // DECCOLM: the column count stays; only the reset remains.
-            terminalCoreFullReset(t);
+            coreFullReset(t, PatternBlank);
             break;
         case 6:
             screenSetOriginMode(t, on);
@@ -232,7 +232,7 @@ static void csiWithIntermediate(TerminalCore *t, uint32_t final, uint32_t p1)
             coreReply(t, "\x1b[?13n", 6); // no printer
     } else if (i[0] == '!') {
         if (final == 'p')
-            terminalCoreFullReset(t);
+            coreFullReset(t, PatternBlank);
         else if (final == 'u')
             ringMarkView(t);
     } else if (i[0] == ' ' && final == 'q') {

@@ -103,7 +103,7 @@ static void escPlain(TerminalCore *t, uint32_t final)
         coreReplyDeviceAttributes(t);
         break;
     case 'c':
-        terminalCoreFullReset(t);
+        coreFullReset(t, PatternBlank);
         break;
     default:
         break;

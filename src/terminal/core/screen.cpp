@@ -2,6 +2,9 @@
 // insert/delete/erase, cursor movement, tab stops, margins.
 #include "terminalinternal.h"
 
+#include <bit>
+#include <cstring>
+
 namespace zn {
 
 static TerminalCell penCell(const TerminalCore *t, uint32_t c)
@@ -30,10 +33,11 @@ void screenPrint(TerminalCore *t, uint32_t c)
         t->cursorX = 0;
         screenIndex(t);
     }
-    TerminalLine *line = screenLine(t, t->cursorY);
+    TerminalLine *line = lineReady(t, screenLine(t, t->cursorY));
     const uint32_t width = terminalCoreLineWidth(t, line);
     if (t->cursorX >= width)
         t->cursorX = width - 1;
+    screenTouch(t, t->cursorY, t->cursorY + 1);
     if (t->modes & kModeInsert)
         screenInsertCells(t, 1);
     cellStore(t, line, &lineCells(line)[t->cursorX], penCell(t, c));
@@ -51,7 +55,7 @@ template <typename Unit>
 static void printRun(TerminalCore *t, const Unit *text, size_t count)
 {
     while (count > 0) {
-        TerminalLine *line = screenLine(t, t->cursorY);
+        TerminalLine *line = lineReady(t, screenLine(t, t->cursorY));
         const bool plain = !t->wrapPending && t->singleShift < 0 && !(t->modes & kModeInsert)
                            && (line->header & kLineSizeMask) == kLineSingle
                            && !((t->options & kOptionJumpOnOutput) && t->viewOffset);
@@ -67,6 +71,7 @@ static void printRun(TerminalCore *t, const Unit *text, size_t count)
             --count;
             continue;
         }
+        screenTouch(t, t->cursorY, t->cursorY + 1);
         const uint32_t attributes = t->pen.ch & ~kCellCharMask;
         const uint32_t colours = t->pen.colours;
         const uint16_t *table = t->activeTable;
@@ -79,14 +84,9 @@ static void printRun(TerminalCore *t, const Unit *text, size_t count)
             for (size_t k = 0; k < span; ++k)
                 differs |= cellPut(&cell[k], attributes | uint32_t(text[k]), colours);
         }
-        if (differs) {
-            line->header |= kLineChanged;
-            t->modes |= kModeChanged;
-            if (attributes & kCellBlinkBits) {
-                line->header |= kLineBlink;
-                t->modes |= kModeBlinking;
-            }
-        }
+        if (differs)
+            lineNoteChanged(t, line, attributes);
+        lineGrowExtent(line, x + uint32_t(span));
         text += span;
         count -= span;
         if (x + span < t->cols) {
@@ -111,7 +111,7 @@ void screenPrintRun(TerminalCore *t, const char16_t *text, size_t count)
 void screenIndex(TerminalCore *t)
 {
     if (t->cursorY + 1 == t->marginBottom)
-        ringScrollUp(t, t->marginTop, t->marginBottom);
+        ringScrollUp(t, t->marginTop, t->marginBottom, 1);
     else if (t->cursorY + 1 < t->rows)
         ++t->cursorY;
 }
@@ -119,7 +119,7 @@ void screenIndex(TerminalCore *t)
 void screenReverseIndex(TerminalCore *t)
 {
     if (t->cursorY == t->marginTop)
-        ringScrollDown(t, t->marginTop, t->marginBottom);
+        ringScrollDown(t, t->marginTop, t->marginBottom, 1);
     else if (t->cursorY > 0)
         --t->cursorY;
 }
@@ -135,51 +135,49 @@ static bool cursorInRegion(const TerminalCore *t)
     return t->cursorY >= t->marginTop && t->cursorY < t->marginBottom;
 }
 
+// IL and DL move the region once, by the whole count.
 void screenInsertLines(TerminalCore *t, uint32_t n)
 {
-    if (!cursorInRegion(t))
-        return;
-    for (n = clampCount(n, t->rows); n > 0; --n)
-        ringScrollDown(t, t->cursorY, t->marginBottom);
+    if (cursorInRegion(t))
+        ringScrollDown(t, t->cursorY, t->marginBottom, clampCount(n, t->rows));
 }
 
 void screenDeleteLines(TerminalCore *t, uint32_t n)
 {
-    if (!cursorInRegion(t))
-        return;
-    for (n = clampCount(n, t->rows); n > 0; --n)
-        ringScrollUp(t, t->cursorY, t->marginBottom);
+    if (cursorInRegion(t))
+        ringScrollUp(t, t->cursorY, t->marginBottom, clampCount(n, t->rows));
+}
+
+// A row about to be erased or edited. Rows still blank since a reset stay
+// so; rows of a pending pattern change.
+static TerminalLine *editedRow(TerminalCore *t, uint32_t row)
+{
+    if (t->screenPattern > PatternBlank)
+        screenTouch(t, row, row + 1);
+    return screenLine(t, row);
 }
 
 void screenInsertCells(TerminalCore *t, uint32_t n)
 {
-    TerminalLine *line = screenLine(t, t->cursorY);
-    TerminalCell *cells = lineCells(line);
     const uint32_t x = t->cursorX;
-    n = clampCount(n, t->cols - x);
-    lineMove(t, line, x + n, cells + x, t->cols - x - n);
-    lineBlank(t, line, x, x + n);
+    lineInsertCells(t, editedRow(t, t->cursorY), x, clampCount(n, t->cols - x));
 }
 
 void screenDeleteCells(TerminalCore *t, uint32_t n)
 {
-    TerminalLine *line = screenLine(t, t->cursorY);
-    TerminalCell *cells = lineCells(line);
     const uint32_t x = t->cursorX;
-    n = clampCount(n, t->cols - x);
-    lineMove(t, line, x, cells + x + n, t->cols - x - n);
-    lineBlank(t, line, t->cols - n, t->cols);
+    lineDeleteCells(t, editedRow(t, t->cursorY), x, clampCount(n, t->cols - x));
 }
 
 void screenEraseCells(TerminalCore *t, uint32_t n)
 {
     n = clampCount(n, t->cols - t->cursorX);
-    lineBlank(t, screenLine(t, t->cursorY), t->cursorX, t->cursorX + n);
+    lineBlank(t, editedRow(t, t->cursorY), t->cursorX, t->cursorX + n);
 }
 
 void screenEraseLine(TerminalCore *t, uint32_t mode)
 {
-    TerminalLine *line = screenLine(t, t->cursorY);
+    TerminalLine *line = editedRow(t, t->cursorY);
     switch (mode) {
     case 0:
         lineBlank(t, line, t->cursorX, t->cols);
@@ -198,15 +196,24 @@ void screenEraseLine(TerminalCore *t, uint32_t mode)
 void screenEraseDisplay(TerminalCore *t, uint32_t mode)
 {
     uint32_t first = 0;
-    uint32_t last = t->rows - 1;
+    uint32_t end = t->rows;
     if (mode == 0)
         first = t->cursorY;
     else if (mode == 1)
-        last = t->cursorY;
+        end = t->cursorY + 1;
     else if (mode != 2)
         return;
-    for (uint32_t r = first; r <= last; ++r) {
+    // Since a reset only the touched rows can hold anything.
+    if (t->screenPattern == PatternBlank) {
+        first = first > t->touchedTop ? first : t->touchedTop;
+        end = end < t->touchedBottom ? end : t->touchedBottom;
+    }
+    if (first < end)
+        screenTouch(t, first, end);
+    for (uint32_t r = first; r < end; ++r) {
         TerminalLine *line = screenLine(t, r);
+        if (lineIsBlank(line))
+            continue;
         lineSetSize(t, line, kLineSingle);
         const uint32_t from = (mode == 0 && r == t->cursorY) ? t->cursorX : 0;
         const uint32_t to = (mode == 1 && r == t->cursorY) ? t->cursorX + 1 : t->cols;
@@ -303,24 +310,60 @@ static bool tabStopAt(const TerminalCore *t, uint32_t col)
     return (t->tabStops[col / 8] >> (col % 8)) & 1u;
 }
 
+// The first stop right of col, or cols. Empty stretches of the bitmap are
+// skipped eight bytes at a time, so that a screen without stops costs little.
+static uint32_t nextTabStop(const TerminalCore *t, uint32_t col)
+{
+    uint32_t c = col + 1;
+    for (; c % 8 != 0; ++c) {
+        if (c >= t->cols || tabStopAt(t, c))
+            return c < t->cols ? c : t->cols;
+    }
+    const uint32_t bytes = (t->cols + 7) / 8;
+    uint32_t byte = c / 8;
+    uint64_t word = 0;
+    while (byte + 8 <= bytes && (std::memcpy(&word, t->tabStops + byte, 8), word == 0))
+        byte += 8;
+    for (; byte < bytes; ++byte) {
+        if (t->tabStops[byte]) {
+            c = byte * 8 + uint32_t(std::countr_zero(t->tabStops[byte]));
+            return c < t->cols ? c : t->cols;
+        }
+    }
+    return t->cols;
+}
+
+// The last stop left of col, or 0.
+static uint32_t previousTabStop(const TerminalCore *t, uint32_t col)
+{
+    uint32_t c = col;
+    while (c % 8 != 0) {
+        if (tabStopAt(t, --c))
+            return c;
+    }
+    uint32_t byte = c / 8;
+    uint64_t word = 0;
+    while (byte >= 8 && (std::memcpy(&word, t->tabStops + byte - 8, 8), word == 0))
+        byte -= 8;
+    while (byte-- > 0) {
+        if (t->tabStops[byte])
+            return byte * 8 + uint32_t(std::bit_width(t->tabStops[byte])) - 1;
+    }
+    return 0;
+}
+
 void screenTabForward(TerminalCore *t, uint32_t n)
 {
-    for (n = clampCount(n, t->cols); n > 0; --n) {
-        uint32_t c = t->cursorX + 1;
-        while (c < t->cols && !tabStopAt(t, c))
-            ++c;
+    for (n = clampCount(n, t->cols); n > 0 && t->cursorX + 1 < t->cols; --n) {
+        const uint32_t c = nextTabStop(t, t->cursorX);
         t->cursorX = c < t->cols ? c : t->cols - 1;
     }
 }
 
 void screenTabBack(TerminalCore *t, uint32_t n)
 {
-    for (n = clampCount(n, t->cols); n > 0; --n) {
-        uint32_t c = t->cursorX;
-        while (c > 0 && !tabStopAt(t, --c)) {
-        }
-        t->cursorX = c;
-    }
+    for (n = clampCount(n, t->cols); n > 0 && t->cursorX > 0; --n)
+        t->cursorX = previousTabStop(t, t->cursorX);
 }
 
 void screenSetTabStop(TerminalCore *t)
@@ -379,30 +422,30 @@ void screenRestoreCursor(TerminalCore *t)
 
 void screenSetLineSize(TerminalCore *t, uint32_t size)
 {
+    screenTouch(t, t->cursorY, t->cursorY + 1);
     lineSetSize(t, screenLine(t, t->cursorY), size);
 }
 
+// The patterns are written out when a row is first looked at, so that
+// repeated tests, or a test followed by erasing, cost no more than a reset.
 void screenAlignmentTest(TerminalCore *t)
 {
-    terminalCoreFullReset(t);
-    for (uint32_t i = 1; i < t->cols * t->rows; ++i)
-        screenPrint(t, 'E');
-    // The last one without autowrap, so the screen does not scroll.
-    t->modes &= ~kModeAutowrap;
-    screenPrint(t, 'E');
+    // As printing cols x rows 'E's leaves it: without autowrap all of them
+    // land on the first row.
+    const bool wraps = t->defaultModes & kModeAutowrap;
+    coreFullReset(t, wraps ? PatternAlignment : PatternBlank);
+    if (!wraps) {
+        lineSetPending(t, screenLine(t, 0), kLinePendingAlignment);
+        screenTouch(t, 0, 1);
+        t->pendingRows = 1;
+    }
     t->modes |= kModeAutowrap;
     t->cursorX = t->cursorY = 0;
 }
 
 void screenCharacterTable(TerminalCore *t)
 {
-    terminalCoreFullReset(t);
-    for (uint32_t k = 0; k < 256 && k / 16 < t->rows; ++k) {
-        if (k % 16 >= t->cols)
-            continue;
-        TerminalLine *line = screenLine(t, k / 16);
-        cellStore(t, line, &lineCells(line)[k % 16], penCell(t, k));
-    }
+    coreFullReset(t, PatternTable);
 }
 
 void screenMarkCursorCell(TerminalCore *t, uint32_t x, uint32_t y)

@@ -42,7 +42,7 @@ void markArea(TerminalCore *t, const int32_t *area)
 
 bool rowBlankFrom(TerminalCore *t, int32_t y, int32_t x)
 {
-    const TerminalLine *line = terminalCoreLine(t, y);
+    TerminalLine *line = terminalCoreLine(t, y);
     return !line || lineBlankFrom(t, line, uint32_t(x));
 }
 
@@ -56,7 +56,7 @@ void selectionReset(TerminalCore *t)
 
 void selectionScroll(TerminalCore *t, int32_t top, int32_t bottom, int32_t delta, bool intoHistory)
 {
-    if (!hasSelection(t) && t->selection[AnchorY] == kSelectionNone)
+    if ((!hasSelection(t) && t->selection[AnchorY] == kSelectionNone) || delta == 0)
         return;
     // The highlight moves with the text, not with the cells' contents:
     // have the update step repaint the whole view.
@@ -66,13 +66,13 @@ void selectionScroll(TerminalCore *t, int32_t top, int32_t bottom, int32_t delta
     bool left = false;
     for (int field : {StartY, EndY, AnchorY}) {
         int32_t &y = t->selection[field];
-        if (y == kSelectionNone)
+        if (y == kSelectionNone || y >= bottom || (!intoHistory && y < top))
             continue;
-        const bool moves = intoHistory ? y < bottom : y >= top && y < bottom;
-        if (!moves)
-            continue;
-        y += delta;
-        const bool gone = intoHistory ? y < oldest : y < top || y >= bottom;
+        // A row that leaves stops just outside, as single scrolls leave it.
+        const int32_t first = intoHistory ? oldest : top;
+        const int32_t moved = y + delta;
+        const bool gone = moved < first || moved >= bottom;
+        y = moved < first ? first - 1 : moved >= bottom ? bottom : moved;
         if (gone && field != AnchorY)
             left = true;
     }

@@ -65,14 +65,21 @@ void terminalCoreReset(TerminalCore *t)
         t->callbacks->cursorStyle(t, int((t->modes & kModeCursorStyleMask) >> kModeCursorStyleShift));
 }
 
-void terminalCoreFullReset(TerminalCore *t)
+void coreFullReset(TerminalCore *t, uint32_t pattern)
 {
     terminalCoreReset(t);
+    // The history is forgotten, not erased: nothing can reach it any more.
     t->historyCount = 0;
     t->viewOffset = 0;
     if (t->bufferStart)
-        ringClearAll(t);
+        ringResetScreen(t, pattern);
     coreScrollbackChanged(t);
+}
+
+void terminalCoreFullReset(TerminalCore *t)
+{
+    t->screenPattern = PatternNone; // the owner may have painted since
+    coreFullReset(t, PatternBlank);
 }
 
 void terminalCoreUpdate(TerminalCore *t)
@@ -80,7 +87,12 @@ void terminalCoreUpdate(TerminalCore *t)
     if (t->inUpdate)
         return;
     t->inUpdate = 1;
+    t->screenPattern = PatternNone; // the owner paints from here on
     if (t->bufferStart) {
+        if (t->pendingRows) {
+            ringWriteOutShown(t);
+            t->pendingRows = 0;
+        }
         const bool slid = ringSettleViewShift(t);
         const bool moved = t->cursorX != t->shownCursorX || t->cursorY != t->shownCursorY;
         const bool visible = t->modes & kModeCursorVisible;
@@ -164,7 +176,7 @@ TerminalLine *terminalCoreLine(TerminalCore *t, int32_t row)
 {
     if (!t->bufferStart || row >= int32_t(t->rows) || row < -int32_t(t->historyCount))
         return nullptr;
-    return ringLine(t, ringIndex(t, row));
+    return lineReady(t, ringLine(t, ringIndex(t, row)));
 }
 
 TerminalLine *terminalCoreViewLine(TerminalCore *t, uint32_t viewRow)

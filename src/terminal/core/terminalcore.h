@@ -41,7 +41,9 @@ constexpr uint32_t cellForeground(TerminalCell cell) { return cell.colours & kCo
 constexpr uint32_t cellBackground(TerminalCell cell) { return (cell.colours >> kBackgroundShift) & kColourMask; }
 constexpr uint32_t cellChar(TerminalCell cell) { return cell.ch & kCellCharMask; }
 
-// A line is a 32-bit header followed by one cell per column.
+// A line is a 32-bit header followed by one cell per column. Read lines
+// through terminalCoreLine / terminalCoreViewLine: the core writes some of
+// them out only when they are asked for.
 struct TerminalLine {
     uint32_t header;
 };
@@ -54,6 +56,7 @@ constexpr uint32_t kLineDoubleTop = 2u;
 constexpr uint32_t kLineDoubleBottom = 3u;
 constexpr uint32_t kLineBlink = 1u << 2;   // the line holds blinking cells
 constexpr uint32_t kLineChanged = 1u << 7; // the line holds changed cells
+// The other header bits are the core's own bookkeeping.
 
 inline TerminalCell *lineCells(TerminalLine *line) { return reinterpret_cast<TerminalCell *>(line + 1); }
 inline const TerminalCell *lineCells(const TerminalLine *line)
@@ -166,6 +169,11 @@ struct TerminalCore {
     int32_t singleShift; // -1 none, 2 or 3
     uint32_t viewShift;  // lines the view slid down since the last update step
     uint32_t shownCursorVisible; // DECTCEM at the last update step
+    uint32_t pendingRows;        // rows hold the alignment pattern or character table unwritten
+    // Within one feed, after a full reset: what every row outside
+    // [touchedTop, touchedBottom) still holds (0: nothing known).
+    uint32_t screenPattern;
+    uint32_t touchedTop, touchedBottom;
 };
 
 // Creation: no line buffer until the first resize; null on allocation failure.

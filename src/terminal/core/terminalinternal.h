@@ -12,6 +12,27 @@ constexpr uint32_t kModeBookkeeping = kModeChanged | kModeBlinking | kModeCursor
 
 // --- line ring (linering.cpp) ---
 
+// Header bits the core keeps for itself (the owner reads only size, blink and
+// changed). They keep the cost of an operation in step with the text it
+// really touches rather than with the width and height of the screen:
+//  - extent: every cell from this column on is the blank cell (marks aside),
+//    so erasing, moving and scrolling stop there;
+//  - all marked: every cell carries the changed mark; believed only while
+//    kLineChanged is set, because painting clears that bit and the marks;
+//  - pending: the line holds the alignment pattern or a row of the character
+//    table, written out on first access. Until then its memory keeps the old
+//    text (every cell marked, within its extent), so that a reset which
+//    follows costs as little as if the pattern had never been drawn.
+constexpr uint32_t kLineAllMarked = 1u << 3;
+constexpr uint32_t kLinePendingMask = 3u << 4;
+constexpr uint32_t kLinePendingAlignment = 1u << 4; // every cell 'E'
+constexpr uint32_t kLinePendingTable = 2u << 4;     // row (bits 8-11) of the character table
+constexpr uint32_t kLineTableRowShift = 8;
+constexpr uint32_t kLinePendingOwnerShift = 12; // bits 30-31 of the pending cells
+constexpr uint32_t kLinePendingBits = kLinePendingMask | 0xFu << kLineTableRowShift | 3u << kLinePendingOwnerShift;
+constexpr uint32_t kLineExtentShift = 16;
+constexpr uint32_t kLineExtentMask = 0x1FFFu << kLineExtentShift;
+
 inline TerminalLine *ringLine(const TerminalCore *t, uint32_t index)
 {
     return reinterpret_cast<TerminalLine *>(t->bufferStart + size_t(index) * t->lineStride);
@@ -32,6 +53,61 @@ inline TerminalLine *screenLine(const TerminalCore *t, uint32_t row)
     return ringLine(t, index);
 }
 
+inline uint32_t lineExtent(const TerminalLine *line)
+{
+    return (line->header & kLineExtentMask) >> kLineExtentShift;
+}
+
+inline void lineSetExtent(TerminalLine *line, uint32_t extent)
+{
+    line->header = (line->header & ~kLineExtentMask) | extent << kLineExtentShift;
+}
+
+inline void lineGrowExtent(TerminalLine *line, uint32_t extent)
+{
+    if (extent > lineExtent(line))
+        lineSetExtent(line, extent);
+}
+
+inline bool lineAllMarked(const TerminalLine *line)
+{
+    return (line->header & (kLineChanged | kLineAllMarked)) == (kLineChanged | kLineAllMarked);
+}
+
+// Blank, single width and written out: erasing or copying over it changes nothing.
+inline bool lineIsBlank(const TerminalLine *line)
+{
+    return (line->header & (kLineSizeMask | kLinePendingMask | kLineExtentMask)) == 0;
+}
+
+inline bool cellIsBlank(uint32_t ch, uint32_t colours)
+{
+    return (ch & ~kCellChanged) == kBlankCell.ch && colours == kBlankCell.colours;
+}
+
+// The line gains a changed cell. A line marked anew after a paint holds
+// unmarked cells, so it can no longer claim that all are marked.
+inline void lineNoteChanged(TerminalCore *t, TerminalLine *line, uint32_t attributes)
+{
+    if (!(line->header & kLineChanged))
+        line->header = (line->header | kLineChanged) & ~kLineAllMarked;
+    t->modes |= kModeChanged;
+    if (attributes & kCellBlinkBits) {
+        line->header |= kLineBlink;
+        t->modes |= kModeBlinking;
+    }
+}
+
+void lineWriteOut(TerminalCore *t, TerminalLine *line);
+
+// The line, ready for access cell by cell.
+inline TerminalLine *lineReady(TerminalCore *t, TerminalLine *line)
+{
+    if (line->header & kLinePendingMask)
+        lineWriteOut(t, line);
+    return line;
+}
+
 // Compare-then-store: only a different cell is written and marked, so that
 // repaint work follows the real change.
 inline void cellStore(TerminalCore *t, TerminalLine *line, TerminalCell *cell, TerminalCell value)
@@ -40,12 +116,9 @@ inline void cellStore(TerminalCore *t, TerminalLine *line, TerminalCell *cell, T
         return;
     cell->ch = value.ch | kCellChanged;
     cell->colours = value.colours;
-    line->header |= kLineChanged;
-    t->modes |= kModeChanged;
-    if (value.ch & kCellBlinkBits) {
-        line->header |= kLineBlink;
-        t->modes |= kModeBlinking;
-    }
+    if (!cellIsBlank(value.ch, value.colours))
+        lineGrowExtent(line, uint32_t(cell - lineCells(line)) + 1);
+    lineNoteChanged(t, line, value.ch);
 }
 
 // Compare-then-store without branches, leaving the line and mode bits to the
@@ -63,29 +136,48 @@ inline uint32_t cellPut(TerminalCell *cell, uint32_t ch, uint32_t colours)
 inline void cellMark(TerminalCore *t, TerminalLine *line, TerminalCell *cell)
 {
     cell->ch |= kCellChanged;
-    line->header |= kLineChanged;
-    t->modes |= kModeChanged;
-    if (cell->ch & kCellBlinkBits) {
-        line->header |= kLineBlink;
-        t->modes |= kModeBlinking;
-    }
+    lineNoteChanged(t, line, cell->ch);
 }
 
 void lineMarkAll(TerminalCore *t, TerminalLine *line);
-void lineFill(TerminalCore *t, TerminalLine *line, uint32_t from, uint32_t to, TerminalCell value); // [from, to)
-void lineBlank(TerminalCore *t, TerminalLine *line, uint32_t from, uint32_t to);                    // [from, to)
-// Compare-then-store of count cells from any line (also this one) to column to.
-void lineMove(TerminalCore *t, TerminalLine *line, uint32_t to, const TerminalCell *from, uint32_t count);
+void lineBlank(TerminalCore *t, TerminalLine *line, uint32_t from, uint32_t to); // [from, to)
 void lineMakeBlank(TerminalCore *t, TerminalLine *line);                          // blank and single width
-void lineCopy(TerminalCore *t, TerminalLine *dst, const TerminalLine *src);
+void lineCopy(TerminalCore *t, TerminalLine *dst, TerminalLine *src);
 void lineSetSize(TerminalCore *t, TerminalLine *line, uint32_t size);
-bool lineBlankFrom(const TerminalCore *t, const TerminalLine *line, uint32_t col); // only spaces from col on
+void lineSetPending(TerminalCore *t, TerminalLine *line, uint32_t pending); // after a full reset
+bool lineBlankFrom(TerminalCore *t, TerminalLine *line, uint32_t col);      // only spaces from col on
+void lineInsertCells(TerminalCore *t, TerminalLine *line, uint32_t x, uint32_t n);
+void lineDeleteCells(TerminalCore *t, TerminalLine *line, uint32_t x, uint32_t n);
 
-void ringScrollUp(TerminalCore *t, uint32_t top, uint32_t bottom);   // one line, region [top, bottom)
-void ringScrollDown(TerminalCore *t, uint32_t top, uint32_t bottom); // one line, region [top, bottom)
+// Region [top, bottom) scrolled by n lines (n at most its height), as n
+// single scrolls would leave it.
+// What every row holds right after a full reset, for as long as nothing
+// touches it within the same feed (painting clears marks only between
+// feeds): blank and marked, or pending. A reset to the same pattern then
+// needs to mend only the touched rows.
+enum ScreenPattern : uint32_t {
+    PatternNone = 0,
+    PatternBlank = 1,
+    PatternAlignment = 2,
+    PatternTable = 3, // rows 0-15 of the table, blank below
+};
+
+inline void screenTouch(TerminalCore *t, uint32_t from, uint32_t to)
+{
+    if (t->screenPattern == PatternNone)
+        return;
+    if (from < t->touchedTop)
+        t->touchedTop = from;
+    if (to > t->touchedBottom)
+        t->touchedBottom = to;
+}
+
+void ringResetScreen(TerminalCore *t, uint32_t pattern); // every row as the pattern has it
+void ringScrollUp(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n);
+void ringScrollDown(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n);
 void ringMarkView(TerminalCore *t);
+void ringWriteOutShown(TerminalCore *t); // every pending line of the screen and the view
 bool ringSettleViewShift(TerminalCore *t); // true if the view slid
-void ringClearAll(TerminalCore *t);
 void tabStopsDefault(uint8_t *bitmap, uint32_t cols);
 
 // --- screen operations (screen.cpp) ---
@@ -142,11 +234,13 @@ void coreReplyDeviceAttributes(TerminalCore *t);
 
 // --- selection (selection.cpp) ---
 
+// Rows [top, bottom) moved by delta (rows into the history: every row above bottom).
 void selectionScroll(TerminalCore *t, int32_t top, int32_t bottom, int32_t delta, bool intoHistory);
 void selectionReset(TerminalCore *t);
 
 // --- core (terminalcore.cpp) ---
 
+void coreFullReset(TerminalCore *t, uint32_t pattern);
 void coreJumpToBottom(TerminalCore *t);
 void coreScrollbackChanged(TerminalCore *t);
 
