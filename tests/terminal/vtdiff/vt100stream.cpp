@@ -141,6 +141,49 @@ std::string operation(Random &random, int cols, int rows, Region &region)
     }
 }
 
+// Everything the screen buffer does, with no regard for other terminals:
+// resets, the alignment pattern and character table, line sizes, insert
+// mode, coloured blanks, tab stops, huge counts.
+std::string richOperation(Random &random, int cols, int rows, Region &region)
+{
+    static const char *const kModes[] = {
+        "\r", "\n", "\r\n", "\x1b" "D", "\x1b" "M", "\x1b" "E", "\t", "\x1bH", "\x1b[g", "\x1b[3g",
+        "\x1b[4h", "\x1b[4l", "\x1b[?7l", "\x1b[?7h", "\x1b[?6h", "\x1b[?6l", "\x1b" "7", "\x1b" "8",
+        "\x1b#3", "\x1b#4", "\x1b#5", "\x1b#6", "\x1b[0m", "\x1b[44m", "\x1b[5;31m", "\x1b[7m", "\x1b[!u",
+    };
+    static const char *const kResets[] = {"\x1b" "c", "\x1b[!p", "\x1b[?3h", "\x1b#8", "\x1b#7"};
+    static const char kCounted[] = "LM@PXIZABCD";
+    switch (random.range(0, 19)) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+        return printable(random);
+    case 4:
+        return std::string(size_t(random.range(1, cols)), ' ');
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+        return kModes[random.range(0, int(std::size(kModes)) - 1)];
+    case 9:
+        return kResets[random.range(0, int(std::size(kResets)) - 1)];
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+        return csi(parameter(random, random.chance(50) ? rows : cols), kCounted[random.range(0, 10)]);
+    case 14:
+    case 15:
+        return csi(std::to_string(random.range(0, 2)), random.chance(50) ? 'J' : 'K');
+    case 16:
+    case 17:
+        return csi(parameter(random, rows) + ";" + parameter(random, cols), 'H');
+    default:
+        return setRegion(random, rows, region);
+    }
+}
+
 } // namespace
 
 std::vector<std::string> vt100Operations(uint64_t seed, int count, int cols, int rows)
@@ -151,6 +194,17 @@ std::vector<std::string> vt100Operations(uint64_t seed, int count, int cols, int
     ops.reserve(size_t(count));
     for (int i = 0; i < count; ++i)
         ops.push_back(operation(random, cols, rows, region));
+    return ops;
+}
+
+std::vector<std::string> richOperations(uint64_t seed, int count, int cols, int rows)
+{
+    Random random(seed);
+    Region region{0, rows};
+    std::vector<std::string> ops;
+    ops.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
+        ops.push_back(richOperation(random, cols, rows, region));
     return ops;
 }
 

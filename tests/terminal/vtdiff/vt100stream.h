@@ -14,6 +14,8 @@
 namespace vtdiff {
 
 std::vector<std::string> vt100Operations(uint64_t seed, int count, int cols, int rows);
+// Anything the screen buffer handles, for the check of the core against itself.
+std::vector<std::string> richOperations(uint64_t seed, int count, int cols, int rows);
 
 // The bytes as a C string literal, for reports.
 std::string quoted(const std::string &bytes);

@@ -1,0 +1,172 @@
+#include "selfcheck.h"
+
+#include "seededrandom.h"
+#include "terminalinternal.h"
+
+#include <cstring>
+
+namespace vtdiff {
+
+namespace {
+
+using namespace zn;
+
+constexpr uint32_t kHistoryLines = 30; // few, so that the ring wraps
+
+const TerminalCallbacks kNoCallbacks{};
+
+class Core {
+public:
+    Core(int cols, int rows) : t(terminalCoreCreate(&kNoCallbacks, nullptr))
+    {
+        terminalCoreResize(t, uint32_t(cols), uint32_t(rows), kHistoryLines);
+        t->defaultModes = t->modes | kModeLnm;
+        terminalCoreFullReset(t);
+    }
+    ~Core() { terminalCoreDestroy(t); }
+    Core(const Core &) = delete;
+    Core &operator=(const Core &) = delete;
+
+    void feed(const std::string &bytes) { terminalCoreFeed(t, bytes.data(), bytes.size()); }
+
+    TerminalCore *t;
+};
+
+// Cursor, history and screen as the owner reads them, without the marks.
+std::vector<uint32_t> contents(TerminalCore *t)
+{
+    std::vector<uint32_t> out{t->cursorX, t->cursorY, t->historyCount};
+    for (int32_t r = -int32_t(t->historyCount); r < int32_t(t->rows); ++r) {
+        const TerminalLine *line = terminalCoreLine(t, r);
+        out.push_back(line->header & kLineSizeMask);
+        for (uint32_t c = 0; c < t->cols; ++c) {
+            out.push_back(lineCells(line)[c].ch & ~kCellChanged);
+            out.push_back(lineCells(line)[c].colours);
+        }
+    }
+    return out;
+}
+
+// Every line of the ring, reachable or not, as it lies in memory.
+const char *lineProblem(const TerminalCore *t)
+{
+    for (uint32_t i = 0; i < t->totalLines; ++i) {
+        const TerminalLine *line = ringLine(t, i);
+        const bool marked = lineAllMarked(line) || (line->header & kLinePendingMask);
+        if (lineExtent(line) > t->cols)
+            return "extent past the end of the line";
+        if ((line->header & kLinePendingMask) && !lineAllMarked(line))
+            return "pending line not marked";
+        for (uint32_t c = 0; c < t->cols; ++c) {
+            const TerminalCell cell = lineCells(line)[c];
+            if (c >= lineExtent(line) && !cellIsBlank(cell.ch, cell.colours))
+                return "text past the extent";
+            if (marked && !(cell.ch & kCellChanged))
+                return "unmarked cell in a line said to be all marked";
+        }
+    }
+    return nullptr;
+}
+
+// What a frame shows: every view cell and line size as last painted.
+class Display {
+public:
+    explicit Display(TerminalCore *core) : t(core), shown(size_t(core->rows) * (core->cols + 1)) { paint(); }
+
+    void paint()
+    {
+        for (uint32_t r = 0; r < t->rows; ++r) {
+            TerminalLine *line = terminalCoreViewLine(t, r);
+            line->header &= ~kLineChanged;
+            shown[r * (t->cols + 1)] = TerminalCell{line->header & kLineSizeMask, 0};
+            for (uint32_t c = 0; c < t->cols; ++c) {
+                lineCells(line)[c].ch &= ~kCellChanged;
+                shown[r * (t->cols + 1) + 1 + c] = lineCells(line)[c];
+            }
+        }
+    }
+
+    bool changeUnmarked() const
+    {
+        for (uint32_t r = 0; r < t->rows; ++r) {
+            const TerminalLine *line = terminalCoreViewLine(t, r);
+            const bool moved = shown[r * (t->cols + 1)].ch != (line->header & kLineSizeMask);
+            for (uint32_t c = 0; c < t->cols; ++c) {
+                const TerminalCell now = lineCells(line)[c];
+                const TerminalCell was = shown[r * (t->cols + 1) + 1 + c];
+                const bool differs = moved || (now.ch & ~kCellChanged) != was.ch || now.colours != was.colours;
+                if (differs && !((now.ch & kCellChanged) && (line->header & kLineChanged)))
+                    return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    TerminalCore *t;
+    std::vector<TerminalCell> shown; // per row: the line size, then the cells
+};
+
+// CSI n F of a counted function as n times CSI F; IL and DL only within the
+// screen height, past which their count is cut.
+std::string spelledOut(const std::string &op, int rows)
+{
+    if (op.size() < 3 || op.compare(0, 2, "\x1b[") != 0 || !std::strchr("LM@PIZABCD", op.back()))
+        return op;
+    const std::string digits = op.substr(2, op.size() - 3);
+    if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 4)
+        return op;
+    const int n = digits.empty() ? 1 : std::max(1, std::stoi(digits));
+    if ((op.back() == 'L' || op.back() == 'M') && n > rows)
+        return op;
+    std::string steps;
+    for (int i = 0; i < n; ++i)
+        steps += std::string("\x1b[") + op.back();
+    return steps;
+}
+
+} // namespace
+
+std::string selfCheck(const std::vector<std::string> &ops, int cols, int rows)
+{
+    std::string bytes;
+    std::string steps;
+    for (const std::string &op : ops) {
+        bytes += op;
+        steps += spelledOut(op, rows);
+    }
+    Core whole(cols, rows);
+    whole.feed(bytes);
+    if (const char *problem = lineProblem(whole.t))
+        return std::string("fed in one call: ") + problem;
+    const std::vector<uint32_t> expected = contents(whole.t);
+
+    Core spelt(cols, rows);
+    spelt.feed(steps);
+    if (contents(spelt.t) != expected)
+        return "counts spelt out as single steps end differently";
+
+    Core split(cols, rows);
+    Display display(split.t);
+    SeededRandom random(bytes.size());
+    for (const std::string &op : ops) {
+        for (const char byte : op) {
+            split.feed(std::string(1, byte));
+            if (display.changeUnmarked())
+                return "one byte per call: a changed cell is not marked";
+            if (random.oneIn(3))
+                display.paint();
+        }
+        if (const char *problem = lineProblem(split.t))
+            return std::string("one byte per call: ") + problem;
+        if (random.oneIn(20)) {
+            terminalCoreSetViewOffset(split.t, random.below(split.t->historyCount + 1));
+            display.paint();
+        }
+    }
+    if (contents(split.t) != expected)
+        return "one byte per call ends differently";
+    return {};
+}
+
+} // namespace vtdiff

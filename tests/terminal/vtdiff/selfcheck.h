@@ -1,0 +1,17 @@
+// The core against itself, on any operations: fed in one call, with every
+// counted sequence spelt out as single steps, and one byte per call (painted
+// now and then, the view moved now and then), it must end with the same
+// screen and history. Throughout, every cell that differs from what was last
+// painted must be marked for repaint, and the bookkeeping each line carries
+// (extent, all-marked claim, pending pattern) must match its cells.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vtdiff {
+
+// Empty when all holds, else what went wrong.
+std::string selfCheck(const std::vector<std::string> &ops, int cols, int rows);
+
+} // namespace vtdiff
