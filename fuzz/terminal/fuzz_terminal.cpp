@@ -1,12 +1,17 @@
 // Feeds the terminal core in chunks, with resizes, view moves, blink steps and
 // selection calls decoded from the input in between, and checks after every
-// step that cursor, margins and view stay inside the screen.
+// step that cursor, margins and view stay inside the screen. Screens reach
+// 4096 columns or rows, so that input whose cost grows with the screen shows
+// up as a timeout; run it with a limit per input, for example
+//   build/fuzz/fuzz/terminal/fuzz_terminal -timeout=5 -max_len=4096 CORPUS_DIR
 //
-// Input: flags (bits 0-3 options, bit 4 echo replies back), cols, rows, then
-// operations, each an op byte (top three bits: kind) and its arguments:
+// Input: flags (bits 0-3 options, bit 4 echo replies back, bit 5 a large
+// screen, bit 6 the frame's 10000 lines of history on a small one), cols,
+// rows, then operations, each an op byte (top three bits: kind) and its
+// arguments:
 //   0-3  bytes chunk of ((op & 127) << 8 | next) + 1 bytes
-//   4    resize: cols, rows, history (255 cols = 4096; bit 7 of history also
-//        tries an invalid size)
+//   4    resize: cols, rows, history (bit 6 a large screen, bit 7 also tries
+//        an invalid size; history lines: the low six bits)
 //   5    selection (op & 3): extend x, y | clear | selected text | isSelected over the view
 //   6    view (op & 3): set view offset | blink step | mark all | options
 //   7    UTF-16 chunk of (op & 31) + 1 code units, little-endian
@@ -55,6 +60,9 @@ void onReply(TerminalCore *t, const char *bytes, size_t length)
 
 const TerminalCallbacks kCallbacks = {nullptr, onReply, nullptr, nullptr, nullptr, nullptr, nullptr};
 
+// Every view cell is read (for the sanitizers) on screens of up to 64K
+// cells; on larger ones the first and last view row, so that the checks do
+// not cost more than the operations they follow.
 void checkInvariants(TerminalCore *t)
 {
     require(t->cursorX < t->cols && t->cursorY < t->rows, "cursor on the screen");
@@ -62,8 +70,9 @@ void checkInvariants(TerminalCore *t)
     require(t->marginTop + 2 <= t->marginBottom && t->marginBottom <= t->rows, "scroll region");
     require(t->historyCount <= t->totalLines - t->rows, "history fits the ring");
     require(t->viewOffset <= t->historyCount, "view inside the history");
+    const uint32_t step = t->rows * t->cols <= 65536 ? 1 : t->rows - 1;
     uint32_t sum = 0;
-    for (uint32_t r = 0; r < t->rows; ++r) {
+    for (uint32_t r = 0; r < t->rows; r += step) {
         const TerminalLine *line = terminalCoreViewLine(t, r);
         require(line != nullptr, "view line");
         for (uint32_t c = 0; c < t->cols; ++c)
@@ -72,16 +81,33 @@ void checkInvariants(TerminalCore *t)
     (void)sum;
 }
 
+struct Size {
+    uint32_t cols;
+    uint32_t rows;
+};
+
+// Small screens up to smallCols x smallRows; large ones in steps of 16 up to
+// 4096 either way, but of at most 2^20 cells, so that the work every feed
+// does over the whole screen leaves the time limit to costs that grow with
+// the input.
+Size screenSize(bool large, uint8_t a, uint8_t b, uint32_t smallCols, uint32_t smallRows)
+{
+    if (!large)
+        return {2 + a % smallCols, 2 + b % smallRows};
+    const uint32_t cols = a == 255 ? kTerminalMaxSize : 2 + a * 16u;
+    const uint32_t rows = b == 255 ? kTerminalMaxSize : 2 + b * 16u;
+    return {cols, cols * rows <= (1u << 20) ? rows : (1u << 20) / cols};
+}
+
 void resize(TerminalCore *t, Input &in)
 {
     const uint8_t a = in.byte();
     const uint8_t b = in.byte();
     const uint8_t h = in.byte();
-    const uint32_t cols = a == 255 ? kTerminalMaxSize : 2 + a % 200;
-    const uint32_t rows = a == 255 ? 2 + b % 8 : 2 + b % 60;
+    const Size size = screenSize(h & 0x40, a, b, 200, 60);
     if (h & 0x80)
-        require(terminalCoreResize(t, h & 1 ? 1 : 5000, rows, 8) == 0, "invalid size refused");
-    require(terminalCoreResize(t, cols, rows, h % 64) == 1, "resize");
+        require(terminalCoreResize(t, h & 1 ? 1 : 5000, size.rows, 8) == 0, "invalid size refused");
+    require(terminalCoreResize(t, size.cols, size.rows, h % 64) == 1, "resize");
     terminalCoreMarkAllChanged(t);
 }
 
@@ -150,7 +176,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     echoReplies = flags & 0x10;
     TerminalCore *t = terminalCoreCreate(&kCallbacks, nullptr);
     require(t != nullptr, "create");
-    require(terminalCoreResize(t, 2 + in.byte() % 120, 2 + in.byte() % 40, 16) == 1, "first resize");
+    const bool large = flags & 0x20;
+    const uint8_t a = in.byte();
+    const Size screen = screenSize(large, a, in.byte(), 120, 40);
+    const uint32_t history = !large && (flags & 0x40) ? kTerminalHistoryLines : 16;
+    require(terminalCoreResize(t, screen.cols, screen.rows, history) == 1, "first resize");
     t->modes |= kModeLnm;
     t->defaultModes = t->modes;
     terminalCoreFullReset(t);

@@ -55,7 +55,7 @@ op() { # raw operation bytes in hex
     op c005 c1 c2 c30f
     op 8a050a85       # resize to 12 x 7, and try an invalid size
     chunk "after the resize\e[5;5Hmore\e[6n"
-    op ff020f         # 4096 columns
+    op ff024f         # 4096 x 34
     chunk "wide\r\n\e#8"
     op a2
 } >"$out/resize-select-view"
@@ -64,6 +64,19 @@ op() { # raw operation bytes in hex
     header 16 78 22
     chunk "\e[6n\e[5n\e[c\e[0c\eZ\e[?15n\e G\e[6n\e[c\e F\e[?110h\e[1;3;21q\e[q\e[3 q\a"
 } >"$out/replies-echoed"
+
+{
+    header 32 255 15 # 4096 x 242
+    chunk "text\e[2;241r\e[240;1H\n\eM\e[999L\e[999M\e[4h\e[999@x\e[4l\e[999P\e#8\ec\e#7\e[!p\e[2J\e[!u"
+    chunk "\e#8\e[3;1H\e[1K\e[2;241r\e[2;1H\eM\e[L\e[M\e[3g\r\t\e[999I\e[999Z"
+} >"$out/largest-screen"
+
+{
+    header 64 78 22 # the frame's 10000 lines of history
+    for i in $(seq 1 10); do chunk "$(printf 'line %s\\r\\n' $(seq 1 100))"; done
+    op c0ff a3
+    chunk "\e[1;3r\e[3H\e[999M\ec"
+} >"$out/frame-history"
 
 {
     header 0 18 8
