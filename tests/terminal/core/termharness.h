@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QTest>
 
 class TermHarness
 {
@@ -44,3 +45,12 @@ public:
 private:
     zn::TerminalCore *m_core = nullptr;
 };
+
+// One data row per entry of a case table, named after it, holding its index.
+template <typename Case, size_t N>
+void addCaseRows(const Case (&cases)[N])
+{
+    QTest::addColumn<int>("index");
+    for (const Case &c : cases)
+        QTest::newRow(c.name) << int(&c - cases);
+}

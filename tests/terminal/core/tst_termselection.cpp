@@ -15,12 +15,10 @@ private slots:
     void text_data();
     void text();
     void isSelectedFollowsReadingOrder();
-    void extendingMarksOldAndNewArea();
-    void clearingMarksTheOldArea();
+    void changesMarkTheOldAndNewArea();
     void selectionMovesWithScrollingText();
     void selectionLeavingTheBufferIsCleared();
-    void selectionInTheScrollback();
-    void resizeClearsTheSelection();
+    void selectionInTheScrollbackEndsWithAResize();
 };
 
 static QString selected(TerminalCore *t)
@@ -86,7 +84,9 @@ void TstTermSelection::isSelectedFollowsReadingOrder()
     QCOMPARE(terminalCoreIsSelected(t, 3, 2), 0);
 }
 
-void TstTermSelection::extendingMarksOldAndNewArea()
+// Extending marks the cells of the old and the new area, clearing those of
+// the old one; the same selection again marks nothing.
+void TstTermSelection::changesMarkTheOldAndNewArea()
 {
     TermHarness term(10, 3);
     term.feed("\x1b[?25labcdefghij\nabcdefghij");
@@ -100,22 +100,13 @@ void TstTermSelection::extendingMarksOldAndNewArea()
     term.paint();
     terminalCoreExtendSelection(t, 1, 0);
     QCOMPARE(term.markedCells(), QStringLiteral("0:0 0:1 0:2"));
-    // The same selection again marks nothing.
     term.paint();
     terminalCoreExtendSelection(t, 1, 0);
     QCOMPARE(term.markedCells(), QString());
-}
-
-void TstTermSelection::clearingMarksTheOldArea()
-{
-    TermHarness term(10, 3);
-    term.feed("\x1b[?25labcdefghij\nabcdefghij");
-    TerminalCore *t = term.core();
-    terminalCoreExtendSelection(t, 8, 0);
     terminalCoreExtendSelection(t, 1, 1);
     term.paint();
     terminalCoreClearSelection(t);
-    QCOMPARE(term.markedCells(), QStringLiteral("0:8 0:9 1:0 1:1"));
+    QCOMPARE(term.markedCells(), QStringLiteral("0:0 0:1 0:2 0:3 0:4 0:5 0:6 0:7 0:8 0:9 1:0 1:1"));
     QVERIFY(!terminalCoreSelectedText(t));
     // The anchor is gone too: the next point anchors afresh.
     terminalCoreExtendSelection(t, 0, 0);
@@ -171,7 +162,7 @@ void TstTermSelection::selectionLeavingTheBufferIsCleared()
     QVERIFY(!terminalCoreSelectedText(t));
 }
 
-void TstTermSelection::selectionInTheScrollback()
+void TstTermSelection::selectionInTheScrollbackEndsWithAResize()
 {
     TermHarness term(10, 3);
     term.feed("one\ntwo\nthree\nfour\nfive");
@@ -182,16 +173,6 @@ void TstTermSelection::selectionInTheScrollback()
     QCOMPARE(selected(t), QStringLiteral("one\r\ntwo"));
     terminalCoreSetViewOffset(t, 0);
     QCOMPARE(terminalCoreIsSelected(t, 0, 0), 0); // "three"
-}
-
-void TstTermSelection::resizeClearsTheSelection()
-{
-    TermHarness term(10, 3);
-    term.feed("abc");
-    TerminalCore *t = term.core();
-    terminalCoreExtendSelection(t, 0, 0);
-    terminalCoreExtendSelection(t, 1, 0);
-    QVERIFY(terminalCoreSelectedText(t));
     QCOMPARE(terminalCoreResize(t, 12, 3, kTerminalHistoryLines), 1);
     QVERIFY(!terminalCoreSelectedText(t));
 }

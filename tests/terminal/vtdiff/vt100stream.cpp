@@ -153,59 +153,45 @@ std::string richOperation(Random &random, int cols, int rows, Region &region)
     };
     static const char *const kResets[] = {"\x1b" "c", "\x1b[!p", "\x1b[?3h", "\x1b#8", "\x1b#7"};
     static const char kCounted[] = "LM@PXIZABCD";
-    switch (random.range(0, 19)) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
+    const int pick = random.range(0, 19);
+    if (pick < 4)
         return printable(random);
-    case 4:
+    if (pick < 5)
         return std::string(size_t(random.range(1, cols)), ' ');
-    case 5:
-    case 6:
-    case 7:
-    case 8:
+    if (pick < 9)
         return kModes[random.range(0, int(std::size(kModes)) - 1)];
-    case 9:
+    if (pick < 10)
         return kResets[random.range(0, int(std::size(kResets)) - 1)];
-    case 10:
-    case 11:
-    case 12:
-    case 13:
+    if (pick < 14)
         return csi(parameter(random, random.chance(50) ? rows : cols), kCounted[random.range(0, 10)]);
-    case 14:
-    case 15:
+    if (pick < 16)
         return csi(std::to_string(random.range(0, 2)), random.chance(50) ? 'J' : 'K');
-    case 16:
-    case 17:
+    if (pick < 18)
         return csi(parameter(random, rows) + ";" + parameter(random, cols), 'H');
-    default:
-        return setRegion(random, rows, region);
-    }
+    return setRegion(random, rows, region);
+}
+
+template <typename Generate>
+std::vector<std::string> operations(uint64_t seed, int count, int cols, int rows, Generate generate)
+{
+    Random random(seed);
+    Region region{0, rows};
+    std::vector<std::string> ops;
+    for (int i = 0; i < count; ++i)
+        ops.push_back(generate(random, cols, rows, region));
+    return ops;
 }
 
 } // namespace
 
 std::vector<std::string> vt100Operations(uint64_t seed, int count, int cols, int rows)
 {
-    Random random(seed);
-    Region region{0, rows};
-    std::vector<std::string> ops;
-    ops.reserve(size_t(count));
-    for (int i = 0; i < count; ++i)
-        ops.push_back(operation(random, cols, rows, region));
-    return ops;
+    return operations(seed, count, cols, rows, operation);
 }
 
 std::vector<std::string> richOperations(uint64_t seed, int count, int cols, int rows)
 {
-    Random random(seed);
-    Region region{0, rows};
-    std::vector<std::string> ops;
-    ops.reserve(size_t(count));
-    for (int i = 0; i < count; ++i)
-        ops.push_back(richOperation(random, cols, rows, region));
-    return ops;
+    return operations(seed, count, cols, rows, richOperation);
 }
 
 std::string quoted(const std::string &bytes)
@@ -213,24 +199,10 @@ std::string quoted(const std::string &bytes)
     std::string out = "\"";
     for (const char c : bytes) {
         const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\x1b') {
-            out += "\\e";
-        } else if (u < 0x20 || u >= 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", u);
-            out += hex;
-        } else {
-            out += c;
-        }
+        const bool plain = u >= 0x20 && u < 0x7F && c != '"' && c != '\\';
+        char text[8];
+        std::snprintf(text, sizeof text, c == '\x1b' ? "\\e" : plain ? "%c" : "\\x%02X", u);
+        out += text;
     }
     return out + "\"";
 }
