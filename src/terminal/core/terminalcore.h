@@ -105,7 +105,8 @@ enum TerminalCharset : uint32_t {
 
 struct TerminalCore;
 
-// Every entry may be null.
+// Every entry may be null. The owner paints (clears change marks) between
+// calls into the core or from the update callback, not from the others.
 struct TerminalCallbacks {
     void (*update)(TerminalCore *t);                                      // end of an update step with changes
     void (*reply)(TerminalCore *t, const char *bytes, size_t length);    // answer to the host
