@@ -76,10 +76,12 @@ void coreFullReset(TerminalCore *t, uint32_t pattern)
     coreScrollbackChanged(t);
 }
 
+// The owner may paint before and after: nothing is known across its calls.
 void terminalCoreFullReset(TerminalCore *t)
 {
-    t->screenPattern = PatternNone; // the owner may have painted since
+    t->screenPattern = PatternNone;
     coreFullReset(t, PatternBlank);
+    t->screenPattern = PatternNone;
 }
 
 void terminalCoreUpdate(TerminalCore *t)

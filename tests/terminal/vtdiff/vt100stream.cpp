@@ -153,9 +153,17 @@ std::string richOperation(Random &random, int cols, int rows, Region &region)
     };
     static const char *const kResets[] = {"\x1b" "c", "\x1b[!p", "\x1b[?3h", "\x1b#8", "\x1b#7"};
     static const char kCounted[] = "LM@PXIZABCD";
-    const int pick = random.range(0, 19);
+    // Text with one byte that must end a run of printable ASCII, which the
+    // feed scans eight bytes at a time (fed byte by byte it does not).
+    static const char kRunEnds[] = "\x00\x08\x0d\x1f\x7f\x80\x9b\xc3\xff";
+    const int pick = random.range(0, 20);
     if (pick < 4)
         return printable(random);
+    if (pick == 20) {
+        std::string text = std::string(size_t(random.range(8, 24)), 'a');
+        text[size_t(random.range(0, int(text.size()) - 1))] = kRunEnds[random.range(0, 8)];
+        return text;
+    }
     if (pick < 5)
         return std::string(size_t(random.range(1, cols)), ' ');
     if (pick < 9)
