@@ -363,12 +363,19 @@ void ringResetScreen(TerminalCore *t, uint32_t pattern)
     const bool same = t->screenPattern == pattern;
     const uint32_t from = same ? t->touchedTop : 0;
     const uint32_t to = same ? t->touchedBottom : t->rows;
+    const uint32_t owner = (t->pen.ch & kCellOwnerBits) >> 30 << kLinePendingOwnerShift;
     for (uint32_t r = from; r < to; ++r) {
         TerminalLine *line = screenLine(t, r);
+        const uint32_t pending = patternPending(pattern, r);
+        // Blank memory under a marked single-width line: the header says it all.
+        if (!(line->header & (kLineSizeMask | kLineExtentMask | kLineBlink)) && lineAllMarked(line)) {
+            line->header = (line->header & ~kLinePendingBits) | (pending ? pending | owner : 0);
+            continue;
+        }
         lineMakeBlank(t, line);
         line->header &= ~kLineBlink;
         lineMarkAll(t, line);
-        if (const uint32_t pending = patternPending(pattern, r))
+        if (pending)
             lineSetPending(t, line, pending);
     }
     t->modes |= kModeChanged;
