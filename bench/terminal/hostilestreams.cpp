@@ -22,6 +22,14 @@ std::vector<HostileCase> hostileCases(uint32_t cols, uint32_t rows)
     const std::string bottom = at(rows, 1);
     const std::string lastCell = at(rows, cols);
     const std::string inner = region(2, rows - 1);
+    // DECALN's rows written out one by one (EL 1 blanks a cell of each), then
+    // scrolled off by RI: every RI moves the whole screen of text.
+    std::string alignedThenScrolled = "\x1b#8";
+    for (uint32_t r = 1; r <= rows; ++r)
+        alignedThenScrolled += at(r, 1) + "\x1b[1K";
+    alignedThenScrolled += home;
+    for (uint32_t r = 0; r < rows; ++r)
+        alignedThenScrolled += "\x1b" "M";
     return {
         // Scrolling: whole screen, regions, and the copy paths.
         {"LF at the bottom", bottom, "\n"},
@@ -65,6 +73,7 @@ std::vector<HostileCase> hostileCases(uint32_t cols, uint32_t rows)
         {"DECALN, text", "", "\x1b#8X"},
         {"DECALN, EL 1 at end", "", "\x1b#8" + lastCell + "\x1b[1K"},
         {"DECALN, IL 999", "", "\x1b#8\x1b[999L"},
+        {"DECALN written out, RI", "", alignedThenScrolled},
         {"character table", "", "\x1b#7"},
         {"repaint request", "", "\x1b[!u"},
         {"line size", "", "\x1b#6\x1b#5"},
