@@ -249,7 +249,7 @@ void ringScrollUp(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n)
     // Through the ring when lines enter the history or that moves less.
     if (top == 0 && (pushed > 0 || t->rows - bottom < bottom - moved)) {
         t->screenPattern = PatternNone;
-        t->topLine = uint32_t((uint64_t(t->topLine) + n) % t->totalLines);
+        t->topLine = ringIndex(t, n);
         const uint32_t historyLimit = t->totalLines - t->rows;
         t->historyCount = t->historyCount + pushed < historyLimit ? t->historyCount + pushed : historyLimit;
         t->viewShift = t->viewShift + n < t->rows ? t->viewShift + n : t->rows;

@@ -38,11 +38,16 @@ inline TerminalLine *ringLine(const TerminalCore *t, uint32_t index)
     return reinterpret_cast<TerminalLine *>(t->bufferStart + size_t(index) * t->lineStride);
 }
 
-// Ring index of a row counted from screen row 0; row may be negative.
+// Ring index of a row counted from screen row 0; row may be negative. Rows
+// lie within one turn of the ring either way, so no division is needed.
 inline uint32_t ringIndex(const TerminalCore *t, int64_t row)
 {
-    int64_t index = (int64_t(t->topLine) + row) % int64_t(t->totalLines);
-    return uint32_t(index < 0 ? index + t->totalLines : index);
+    int64_t index = int64_t(t->topLine) + row;
+    if (index < 0)
+        index += t->totalLines;
+    else if (index >= int64_t(t->totalLines))
+        index -= t->totalLines;
+    return uint32_t(index);
 }
 
 inline TerminalLine *screenLine(const TerminalCore *t, uint32_t row)
