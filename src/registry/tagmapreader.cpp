@@ -1,5 +1,7 @@
 #include "tagmapreader.h"
 
+#include "digits.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QIODevice>
@@ -85,18 +87,6 @@ private:
     qsizetype m_pos = 0;
 };
 
-int digitValue(char c, int base)
-{
-    int d = -1;
-    if (c >= '0' && c <= '9')
-        d = c - '0';
-    else if (c >= 'a' && c <= 'f')
-        d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-        d = c - 'A' + 10;
-    return d < base ? d : -1;
-}
-
 // An unsigned 32-bit number: hexadecimal after "0x" or "0X", else decimal.
 // The whole text must be a number; "0x" alone is 0.
 std::optional<uint32_t> parseNumber(QByteArrayView text)
@@ -112,7 +102,7 @@ std::optional<uint32_t> parseNumber(QByteArrayView text)
         return std::nullopt;
     uint64_t value = 0;
     for (char c : text) {
-        const int d = digitValue(c, base);
+        const int d = digitValue(char16_t(uchar(c)), base);
         if (d < 0)
             return std::nullopt;
         value = value * uint64_t(base) + uint64_t(d);

@@ -1,6 +1,7 @@
 // Edited values to payload bytes (parsePayload).
 #include "valuecodec.h"
 
+#include "digits.h"
 #include "password.h"
 #include "payloadbytes.h"
 #include "valuetypes.h"
@@ -18,18 +19,6 @@ bool isTextVariant(const QVariant &value)
     return value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray;
 }
 
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
-
 // A text number: decimal, or hexadecimal digits after "0x" (lower case, at
 // the very start only). convert is one of QString's toInt family, which would
 // also take a sign, blanks or a second "0x" after the prefix.
@@ -42,7 +31,7 @@ bool textNumber(const QString &text, T (QString::*convert)(bool *, int) const, T
         return ok;
     }
     const QString digits = text.mid(2);
-    if (std::any_of(digits.begin(), digits.end(), [](QChar c) { return hexDigit(c) < 0; }))
+    if (std::any_of(digits.begin(), digits.end(), [](QChar c) { return digitValue(c, 16) < 0; }))
         return false;
     *number = (digits.*convert)(&ok, 16);
     return ok;
@@ -104,8 +93,8 @@ bool parseUInt64(const QVariant &value, QByteArray *out)
 // The two hexadecimal digits at pos as one byte; false if they are not.
 bool appendHexPair(const QString &text, qsizetype pos, QByteArray *bytes)
 {
-    const int high = hexDigit(text.at(pos));
-    const int low = hexDigit(text.at(pos + 1));
+    const int high = digitValue(text.at(pos), 16);
+    const int low = digitValue(text.at(pos + 1), 16);
     if (high < 0 || low < 0)
         return false;
     bytes->append(char(high << 4 | low));
