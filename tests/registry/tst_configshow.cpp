@@ -3,10 +3,10 @@
 // them would loop; and the command itself on such a file and on refused files
 // (the program comes from $ZNSCAN_CLI).
 #include "configfile.h"
+#include "registryblob.h"
 #include "registryprinter.h"
 #include "store.h"
 #include "tagmap.h"
-#include "testbytes.h"
 
 #include <QJsonArray>
 #include <QProcess>
@@ -14,13 +14,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray record(uint32_t key, const QByteArray &payload = {})
-{
-    return le32(key) + le32(uint32_t(payload.size())) + payload;
-}
-
-QByteArray rootBlob(const QByteArray &contents) { return record(0xFFFFFFFF, contents); }
 
 QByteArray configFile(const QByteArray &blob)
 {

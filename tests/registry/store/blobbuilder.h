@@ -1,24 +1,11 @@
 // Builds registry blobs byte by byte for the store tests.
 #pragma once
 
-#include "testbytes.h"
+#include "registryblob.h"
 
 #include <QList>
 
 #include <cstdint>
-
-// A record with an explicit length field, which may lie about its payload.
-inline QByteArray rawRecord(uint32_t key, uint32_t length, const QByteArray &payload = {})
-{
-    return le32(key) + le32(length) + payload;
-}
-
-inline QByteArray record(uint32_t key, const QByteArray &payload = {})
-{
-    return rawRecord(key, uint32_t(payload.size()), payload);
-}
-
-inline QByteArray rootBlob(const QByteArray &contents = {}) { return record(0xFFFFFFFFu, contents); }
 
 // A buffer of `capacity` bytes: the blob, then a fill pattern that the store must never touch.
 inline QByteArray storeBuffer(const QByteArray &blob, int capacity)
