@@ -2,18 +2,15 @@
 
 #include "commandline.h"
 
-#include "configfile.h"
+#include "configfileio.h"
 #include "registryprinter.h"
 #include "scanclientregistry.h"
 #include "store.h"
 #include "tagmap.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QJsonDocument>
 
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -25,41 +22,15 @@ void printError(const QString &text)
     std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
 }
 
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("ScanClientRegistryDialog", text);
-}
-
-// Reads and validates the file into registry (kCapacity bytes); false after
-// printing why the import would refuse it.
-bool loadConfigFile(const QString &path, uint8_t *registry)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printError(file.errorString());
-        return false;
-    }
-    if (zn::configFileCheckSize(uint64_t(file.size()), kCapacity) == zn::ConfigFileStatus::TooBig) {
-        printError(translated("File too big."));
-        return false;
-    }
-    const QByteArray bytes = file.read(qint64(zn::configFileSize(kCapacity)));
-    size_t used = 0;
-    if (zn::configFileImport(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()), registry,
-                             kCapacity, &used)
-        != zn::ConfigFileStatus::Ok) {
-        printError(translated("This is not a configuration file."));
-        return false;
-    }
-    return true;
-}
-
 int showConfig(const QString &path, bool json)
 {
-    std::vector<uint8_t> registry(kCapacity, 0);
-    if (!loadConfigFile(path, registry.data()))
+    QByteArray registry;
+    QString error;
+    if (!readConfigFile(path, kCapacity, &registry, &error)) {
+        printError(error);
         return kExitRefused;
-    zn::RegistryHandle *root = zn::reg_open(registry.data(), registry.size());
+    }
+    zn::RegistryHandle *root = zn::reg_open(reinterpret_cast<uint8_t *>(registry.data()), size_t(registry.size()));
     if (!root)
         return kExitRefused;
 
