@@ -14,6 +14,20 @@ QString translated(const char *text)
     return QCoreApplication::translate("ScanClientRegistryDialog", text);
 }
 
+// Unbuffered writes, each checked: a write cut short (the disk is full) comes
+// back without a reason, which only the next write gives. Buffered, the
+// commit would even take the cut-off file.
+bool writeAll(QIODevice *file, const QByteArray &bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 written = file->write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
 } // namespace
 
 bool writeConfigFile(const QString &path, QByteArrayView blob, QString *error)
@@ -21,11 +35,10 @@ bool writeConfigFile(const QString &path, QByteArrayView blob, QString *error)
     QByteArray bytes(qsizetype(zn::configFileSize(size_t(blob.size()))), '\0');
     zn::configFileWrite(reinterpret_cast<const uint8_t *>(blob.data()), size_t(blob.size()),
                         reinterpret_cast<uint8_t *>(bytes.data()), size_t(bytes.size()));
-    // A failed write, a full disk say, must not leave a cut-off file behind.
-    // The explicit flush matters: commit() takes the file even where writing
-    // out its buffer failed. Without a commit the new file is discarded.
+    // A failed write, a full disk say, must not leave a cut-off file behind:
+    // without a commit the new file is discarded.
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit())
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && writeAll(&file, bytes) && file.commit())
         return true;
     *error = file.errorString();
     return false;
