@@ -52,6 +52,11 @@ std::vector<quint64> identities(const std::vector<zn::RegChild> &children)
     return ids;
 }
 
+QByteArrayView payloadOf(const zn::RegChild &record)
+{
+    return QByteArrayView(record.payload, record.length);
+}
+
 class Comparison
 {
 public:
@@ -79,7 +84,7 @@ public:
             // Both are followed or neither: that depends on the identity alone.
             if (old[i].section)
                 sections(old[i].section, counterpart.section);
-            else if (QByteArrayView(old[i].payload, old[i].length) != QByteArrayView(counterpart.payload, counterpart.length))
+            else if (payloadOf(old[i]) != payloadOf(counterpart))
                 add(RegistryChange::Changed, valueText(old[i]), valueText(counterpart));
             leave();
         }
@@ -109,9 +114,7 @@ private:
         if (record.section)
             return QString();
         const TagMapEntry *entry = m_tagMap ? m_tagMap->find(record.key) : nullptr;
-        return formatPayload(record.key, QByteArrayView(record.payload, record.length), false, entry && entry->hex,
-                             m_tagMap)
-            .toString();
+        return formatPayload(record.key, payloadOf(record), false, entry && entry->hex, m_tagMap).toString();
     }
 
     void enter(uint32_t key)
