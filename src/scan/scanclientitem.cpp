@@ -1,8 +1,14 @@
 #include "scanclientitem.h"
 
+#include "scantftpstate.h"
+
 ScanClientItem::ScanClientItem(QObject *parent)
     : QObject(parent)
 {
 }
 
-ScanClientItem::~ScanClientItem() = default;
+// The state's timers die with it, so a removed device's transfer just stops.
+ScanClientItem::~ScanClientItem()
+{
+    delete transfer;
+}

@@ -1,12 +1,14 @@
-// One listed device: its last decoded identity and its last transferred
-// configuration. Plain data carrier; a QObject so that lists, sets and
-// dialogs can own it and watch its destruction.
+// One listed device: its last decoded identity, its running configuration
+// transfer and its last transferred configuration. Plain data carrier; a
+// QObject so that lists, sets and dialogs can own it and watch its destruction.
 #pragma once
 
 #include "scanclientinfo.h"
 #include "scanclientregistry.h"
 
 #include <QObject>
+
+class ScanTFTPState;
 
 class ScanClientItem : public QObject
 {
@@ -17,5 +19,6 @@ public:
     ~ScanClientItem() override;
 
     ScanClientInfo info;
+    ScanTFTPState *transfer = nullptr; // owned; set while a transfer runs
     ScanClientRegistry registry;
 };
