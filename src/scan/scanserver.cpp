@@ -144,8 +144,25 @@ void ScanServer::onReceived(const QHostAddress &peer, int peer_port, const void 
     case zn::DecodeStatus::Ok:
         break;
     }
-    if (decoded.opcode == zn::OpDiscoverAnswer)
+    switch (decoded.opcode) {
+    case zn::OpDiscoverAnswer:
         onDiscoveryAnswer(clientInfoFromDecoded(decoded.identity));
+        break;
+    case zn::OpDataBlock:
+        onDataBlock(decoded.block);
+        break;
+    case zn::OpBlockRequest:
+        onBlockRequest(decoded.block);
+        break;
+    case zn::OpTransferDenied:
+        onTransferRefused(decoded.block, tr("Config transfer denied by %1"));
+        break;
+    case zn::OpTransferError:
+        onTransferRefused(decoded.block, tr("Config transfer error at %1"));
+        break;
+    default:
+        break;
+    }
 }
 
 void ScanServer::onDiscoveryAnswer(const ScanClientInfo &info)

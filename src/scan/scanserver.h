@@ -1,7 +1,12 @@
 // The engine behind every network action: binds the controller port on all
-// interfaces, broadcasts discovery, decodes answers into the device model and
-// sends commands. Everything it does is reported as a message line.
+// interfaces, broadcasts discovery, decodes answers into the device model,
+// sends commands and runs the configuration transfers (scanservertransfer.cpp).
+// Everything it does is reported as a message line.
 #pragma once
+
+#include "mac.h"
+#include "scanclientregistry.h"
+#include "scanclientset.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -10,8 +15,10 @@ class QTimer;
 class ScanClientInfo;
 class ScanClientItem;
 class ScanStateModel;
+class ScanTFTPState;
 class UDPSocket;
 namespace zn {
+struct DecodedBlock;
 struct DecodedIdentity;
 }
 
@@ -38,14 +45,28 @@ public Q_SLOTS:
     void scanClients();
     void buzzClient(ScanClientItem *cli);
 
+    // Configuration transfer: download into cli->registry, upload `registry`,
+    // or end the transfer of a device without telling it.
+    void loadClientRegistry(ScanClientItem *cli);
+    void saveClientRegistry(ScanClientItem *cli, ScanClientRegistry registry);
+    void abortClientRegistryTransfer(Mac mac);
+
 Q_SIGNALS:
     void message(const QString &str);
     void warning(const QString &str);
     void error(const QString &str);
 
+    void clientRegistryLoadComplete(ScanClientItem *cli);
+    void clientRegistryLoadError(ScanClientItem *cli, const QString &message);
+    void clientRegistrySaveComplete(ScanClientItem *cli);
+    void clientRegistrySaveError(ScanClientItem *cli, const QString &message);
+    void clientRegistryProgress(ScanClientItem *cli, int percent); // -1 .. 99
+
 private Q_SLOTS:
     void onReceived(const QHostAddress &peer, int peer_port, const void *data, size_t len);
     void sendDiscoveryRequest();
+    void resendDiscoveryBlock(ScanClientItem *cli);
+    void failDiscovery(ScanClientItem *cli);
 
 private:
     void send(const void *data, size_t len);
@@ -56,10 +77,20 @@ private:
     void reportWarning(const QString &text);
     void reportError(const QString &text);
 
+    // Transfer (scanservertransfer.cpp).
+    ScanTFTPState *createState(ScanClientItem *cli, int mode);
+    void sendTransferPacket(ScanTFTPState *state, size_t length);
+    void updateProgress(ScanTFTPState *state);
+    bool finishTransfer(ScanClientItem *cli, const QString &text);
+    void onDataBlock(const zn::DecodedBlock &block);
+    void onBlockRequest(const zn::DecodedBlock &block);
+    void onTransferRefused(const zn::DecodedBlock &block, const QString &format);
+
     UDPSocket *m_socket = nullptr;
     QTimer *m_scanTimer = nullptr;
     ScanStateModel *m_model = nullptr;
     // The discovery requests still due; the timer runs for 50 ms after each.
     QTimer *m_discoveryTimer = nullptr;
     int m_discoveryRequestsDue = 0;
+    ScanClientSet m_transfers; // the devices with a running transfer
 };
