@@ -1,6 +1,8 @@
 // znsim: a network of simulated controllers for the scanner's tests, run only
 // inside the private namespaces of tools/netns/znnet-run.
 #include "commandline.h"
+#include "configpeer.h"
+#include "configpeeroptions.h"
 #include "datagram.h"
 #include "devicecommands.h"
 #include "devicelist.h"
@@ -48,7 +50,8 @@ int main(int argc, char **argv)
         QStringLiteral("znsim"), QStringLiteral("[options]"),
         QStringLiteral("Simulates Zentra controllers on UDP port 65533. Runs only inside tools/netns/znnet-run.\n"
                        "Device keys: mac ip netmask gateway networkMode developmentMode board cpu serial made\n"
-                       "versionS versionD boardName remark badcrc.\n"
+                       "versionS versionD boardName remark badcrc. MAC values may be short: 7 is 02:5A:4E:00:00:07.\n"
+                       "Every device also serves and takes its configuration registry (download and upload).\n"
                        "Exit status: 0 done; 2 usage error or failure to start (bad devices, no socket); 3 refused\n"
                        "outside a private network namespace."),
         zn::CommandLine::Program);
@@ -59,7 +62,7 @@ int main(int argc, char **argv)
          QStringLiteral("file")},
         {QStringLiteral("count"), QStringLiteral("Generate N devices from 02:5A:4E:ss:00:01 up, ss = seed % 256."), QStringLiteral("N"),
          QStringLiteral("0")},
-        {QStringLiteral("seed"), QStringLiteral("Seed of the generated identities and delays (default 1)."), QStringLiteral("S"),
+        {QStringLiteral("seed"), QStringLiteral("Seed of the generated identities, delays and faults (default 1)."), QStringLiteral("S"),
          QStringLiteral("1")},
         {QStringLiteral("spread"), QStringLiteral("Answer delays are random in [0, MS] (default 200)."), QStringLiteral("MS"),
          QStringLiteral("200")},
@@ -75,6 +78,7 @@ int main(int argc, char **argv)
          QStringLiteral("MS"), QStringLiteral("10000")},
         {QStringLiteral("print-devices"), QStringLiteral("Print the devices as JSON and exit; sends nothing.")},
     });
+    parser.addOptions(configPeerCommandLineOptions());
     if (const auto exit = command.parse(QCoreApplication::arguments()))
         return *exit;
 
@@ -99,6 +103,12 @@ int main(int argc, char **argv)
         rawDatagrams.append(decoded);
     }
 
+    ConfigPeer::Options transfer;
+    transfer.seed = quint64(seed);
+    QString error;
+    if (!configPeerOptionsFromCommandLine(parser, &transfer, &error))
+        return command.usageError(error);
+
     DeviceListSources sources;
     sources.file = parser.value(QStringLiteral("devices"));
     sources.specs = parser.values(QStringLiteral("device"));
@@ -106,7 +116,6 @@ int main(int argc, char **argv)
     sources.seed = quint64(seed);
     sources.corruptMacs = parser.values(QStringLiteral("corrupt-crc"));
     QList<SimDevice> devices;
-    QString error;
     if (!buildDeviceList(sources, &devices, &error))
         return fail(ExitUsage, error);
 
@@ -126,6 +135,9 @@ int main(int argc, char **argv)
     options.seed = quint64(seed);
     Simulator simulator(devices, options);
     registerDeviceCommands(simulator);
+    ConfigPeer configPeer(simulator, devices, transfer);
+    if (!configPeer.start(&error))
+        return fail(ExitUsage, error);
     if (!simulator.bind(&error))
         return fail(ExitUsage, error);
     TerminationWatcher watcher;

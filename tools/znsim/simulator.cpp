@@ -80,6 +80,11 @@ Destination Simulator::broadcastDestination()
     return Destination{QHostAddress(QHostAddress::Broadcast), zn::kScanPort};
 }
 
+Destination Simulator::replyDestination(const Destination &requester) const
+{
+    return m_options.replyUnicast ? requester : broadcastDestination();
+}
+
 bool Simulator::send(const QByteArray &datagram, const Destination &to)
 {
     return m_socket.writeDatagram(datagram, to.address, to.port) == datagram.size();
@@ -170,7 +175,7 @@ void Simulator::handleDatagram(const QByteArray &datagram, const Destination &fr
 
 void Simulator::scheduleAnswers(const Destination &requester)
 {
-    const Destination to = m_options.replyUnicast ? requester : broadcastDestination();
+    const Destination to = replyDestination(requester);
     const qint64 now = m_clock.elapsed();
     for (int i = 0; i < m_devices.size(); ++i)
         m_schedule.add(now + qint64(m_random.bounded(m_options.spreadMs + 1)), i, to);

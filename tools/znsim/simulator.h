@@ -40,6 +40,8 @@ public:
     static void log(const QString &line);
 
     static Destination broadcastDestination();
+    // Where the devices answer a datagram from `requester` (--reply).
+    Destination replyDestination(const Destination &requester) const;
 
 private slots:
     void onReadyRead();
