@@ -2,9 +2,8 @@
 
 #include "commandline.h"
 
-#include "configfileio.h"
+#include "configfiles.h"
 #include "registryprinter.h"
-#include "scanclientregistry.h"
 #include "store.h"
 #include "tagmap.h"
 
@@ -14,25 +13,14 @@
 
 namespace {
 
-constexpr int kExitRefused = 3;
-constexpr size_t kCapacity = ScanClientRegistry::Capacity;
-
-void printError(const QString &text)
-{
-    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
-}
-
 int showConfig(const QString &path, bool json)
 {
     QByteArray registry;
-    QString error;
-    if (!readConfigFile(path, kCapacity, &registry, &error)) {
-        printError(error);
-        return kExitRefused;
-    }
+    if (!loadConfigFile(path, &registry))
+        return kExitRefusedFile;
     zn::RegistryHandle *root = zn::reg_open(reinterpret_cast<uint8_t *>(registry.data()), size_t(registry.size()));
     if (!root)
-        return kExitRefused;
+        return kExitRefusedFile;
 
     TagMap tagMap;
     tagMap.loadFile(QStringLiteral(":/maps/znmap.csv"));

@@ -10,7 +10,7 @@ namespace {
 
 const Subcommand kCommands[] = {
     {"scan", "One scan; the devices found, in list order, on standard output.", runScanCommand},
-    {"config", "Configuration files: config show.", runConfigCommand},
+    {"config", "Configuration files and transfers: config show, get, put.", runConfigCommand},
 };
 
 } // namespace
