@@ -65,7 +65,7 @@ QList<QCommandLineOption> configPeerCommandLineOptions()
          QStringLiteral("pct"), QStringLiteral("0")},
         {QStringLiteral("duplicate"), QStringLiteral("Sends PCT % of them twice."), QStringLiteral("pct"),
          QStringLiteral("0")},
-        {QStringLiteral("reorder"), QStringLiteral("Holds PCT % of them back 1 to 200 ms, so that later ones overtake."),
+        {QStringLiteral("reorder"), QStringLiteral("Holds PCT % of them back 1 to 100 ms, so that later ones overtake."),
          QStringLiteral("pct"), QStringLiteral("0")},
         {QStringLiteral("delay"), QStringLiteral("Every transfer datagram takes MS ms longer."), QStringLiteral("ms"),
          QStringLiteral("0")},
