@@ -13,6 +13,7 @@ ScanTFTPState::ScanTFTPState(ScanClientItem *cli, int transferMode)
 {
     retryTimer->setSingleShot(true);
     failTimer->setSingleShot(true);
+    failTimer->setTimerType(Qt::PreciseTimer); // a coarse one may give up 5 % early
     failTimer->setInterval(60000); // the server sets the real timeout right after
     connect(retryTimer, &QTimer::timeout, this, qOverload<>(&ScanTFTPState::retry));
     connect(failTimer, &QTimer::timeout, this, qOverload<>(&ScanTFTPState::fail));
