@@ -137,8 +137,8 @@ void TestConfigShow::command_data()
     QByteArray changed = cycle;
     changed[40] = char(changed[40] ^ 1);
     QTest::newRow("60-byte file") << cycle << 0 << QByteArray();
-    QTest::newRow("changed byte") << changed << 3 << QByteArray("This is not a configuration file.\n");
-    QTest::newRow("4133 bytes") << cycle + QByteArray(4133 - 60, '\0') << 3 << QByteArray("File too big.\n");
+    QTest::newRow("changed byte") << changed << 3 << QByteArray(": This is not a configuration file.\n");
+    QTest::newRow("4133 bytes") << cycle + QByteArray(4133 - 60, '\0') << 3 << QByteArray(": File too big.\n");
 }
 
 void TestConfigShow::command()
@@ -157,7 +157,7 @@ void TestConfigShow::command()
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), exitCode);
-        QCOMPARE(process.readAllStandardError(), error);
+        QCOMPARE(process.readAllStandardError(), error.isEmpty() ? error : path.toUtf8() + error);
         QCOMPARE(process.readAllStandardOutput().isEmpty(), exitCode != 0);
     }
 }

@@ -100,11 +100,11 @@ private slots:
                                    << "^usage: znscan-cli config show ";
         QTest::newRow("missing file") << cli << QStringList{"config", "show", file + "x"} << 3 << "^$" << "^[^u].*\n$";
         QTest::newRow("refused file") << cli << QStringList{"config", "show", "--json", file} << 3 << "^$"
-                                      << "^This is not a configuration file.\n$";
+                                      << ": This is not a configuration file.\n$";
         QTest::newRow("get, bad MAC") << cli << QStringList{"config", "get", "00:11:22:33:44:55:66", file} << 2 << "^$"
                                       << "^usage: znscan-cli config get (.|\n)*Bad MAC address: 00:11:22:33:44:55:66\n$";
         QTest::newRow("put, refused file") << cli << QStringList{"config", "put", "00:11:22:33:44:55", file} << 3 << "^$"
-                                           << "^This is not a configuration file.\n$";
+                                           << ": This is not a configuration file.\n$";
         QTest::newRow("quiet scan, nobody answers") << cli << QStringList{"scan", "--quiet", "--wait", "0"} << 0 << "^$"
                                                     << "^$";
         QTest::newRow("bad size") << QStringLiteral("znterm-dump") << QStringList{"--cols", "1"} << 2 << "^$"

@@ -2,9 +2,8 @@
 
 #include "commandline.h"
 
-#include "configfileio.h"
+#include "configfiles.h"
 #include "registrychanges.h"
-#include "scanclientregistry.h"
 #include "tagmap.h"
 
 #include <cstdio>
@@ -12,23 +11,13 @@
 namespace {
 
 constexpr int kExitDiffer = 1;
-constexpr int kExitRefused = 3;
-
-bool load(const QString &path, QByteArray *registry)
-{
-    QString error;
-    if (readConfigFile(path, ScanClientRegistry::Capacity, registry, &error))
-        return true;
-    std::fputs((path + QStringLiteral(": ") + error + QLatin1Char('\n')).toUtf8().constData(), stderr);
-    return false;
-}
 
 int diffConfigs(const QString &before, const QString &after)
 {
     QByteArray old;
     QByteArray now;
-    if (!load(before, &old) || !load(after, &now))
-        return kExitRefused;
+    if (!loadConfigFile(before, &old) || !loadConfigFile(after, &now))
+        return kExitRefusedFile;
     TagMap tagMap;
     tagMap.loadFile(QStringLiteral(":/maps/znmap.csv"));
     const QList<RegistryChange> changes = registryChanges(old, now, &tagMap);

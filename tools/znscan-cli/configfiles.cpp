@@ -15,7 +15,7 @@ bool loadConfigFile(const QString &path, QByteArray *blob)
     QString error;
     if (readConfigFile(path, ScanClientRegistry::Capacity, blob, &error))
         return true;
-    printError(error);
+    printError(QStringLiteral("%1: %2").arg(path, error));
     return false;
 }
 
