@@ -3,6 +3,7 @@
 #include "datagram.h"
 #include "decodedclientinfo.h"
 #include "messageline.h"
+#include "resetrequest.h"
 #include "scanclientitem.h"
 #include "scanclientregistry.h"
 #include "scanstate.h"
@@ -107,6 +108,27 @@ void ScanServer::buzzClient(ScanClientItem *cli)
 {
     if (cli)
         sendCommand(cli, zn::OpBuzz);
+}
+
+void ScanServer::resetClient(ScanClientItem *cli)
+{
+    if (!cli)
+        return;
+    ResetRequest request;
+    request.method = ResetRequest::MacReset;
+    request.kind = ResetRequest::Cold;
+    request.target = cli->info.mac.toString();
+    reset(request);
+}
+
+void ScanServer::reset(ResetRequest &request)
+{
+    report(QStringLiteral("Reset ") + request.toString());
+    const QByteArray datagram = request.buildDatagram();
+    if (datagram.isEmpty())
+        reportWarning(request.error);
+    else
+        send(datagram.constData(), size_t(datagram.size()));
 }
 
 void ScanServer::send(const void *data, size_t len)

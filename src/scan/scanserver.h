@@ -16,6 +16,7 @@ class ScanClientInfo;
 class ScanClientItem;
 class ScanStateModel;
 class ScanTFTPState;
+struct ResetRequest;
 class UDPSocket;
 namespace zn {
 struct DecodedBlock;
@@ -44,6 +45,7 @@ public Q_SLOTS:
     void stop();
     void scanClients();
     void buzzClient(ScanClientItem *cli);
+    void resetClient(ScanClientItem *cli);
 
     // Configuration transfer: download into cli->registry, upload `registry`,
     // or end the transfer of a device without telling it.
@@ -71,6 +73,7 @@ private Q_SLOTS:
 private:
     void send(const void *data, size_t len);
     void sendCommand(ScanClientItem *cli, int opcode);
+    void reset(ResetRequest &request);
     void onDiscoveryAnswer(const ScanClientInfo &info);
     void discovered(ScanClientItem *item);
     void report(const QString &text);

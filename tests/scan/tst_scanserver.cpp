@@ -12,6 +12,7 @@
 #include "udpsocket.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimeZone>
 #include <QTimer>
@@ -267,6 +268,30 @@ private Q_SLOTS:
         QCOMPARE(log.messages(), (QStringList{kReceived.arg(datagram.size()), "[Scan] \x1b[31m" + text + "\x1b[0m"}));
         QCOMPARE(log.errors(), QStringList{text});
         QCOMPARE(rows(), 0);
+    }
+
+    // The request line comes before the socket layer's Sent lines; a device
+    // without a MAC is a warning, and nothing is sent.
+    void resetIsLoggedThenSentOnEverySocket()
+    {
+        MessageLines log(server);
+        ScanClientItem device;
+        device.info.mac = Mac(0x001122334455);
+        server->resetClient(&device);
+        server->resetClient(nullptr);
+        QStringList lines = log.messages();
+        QCOMPARE(lines.takeFirst(), QStringLiteral("[Scan] Reset Cold MAC(00:11:22:33:44:55)"));
+        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^\\[Socket\\] .*Sent \\(DISCOVERY\\)$"))).size(),
+                 server->findChild<UDPSocket *>()->socketCount());
+        QCOMPARE(lines.size(), server->findChild<UDPSocket *>()->socketCount());
+
+        log.clear();
+        device.info.mac = Mac();
+        server->resetClient(&device);
+        const QString refusal = QStringLiteral("00:00:00:00:00:00 is not a valid MAC address");
+        QCOMPARE(log.messages(), (QStringList{"[Scan] Reset Cold MAC(00:00:00:00:00:00)",
+                                              "[Scan] \x1b[33m" + refusal + "\x1b[0m"}));
+        QCOMPARE(log.warnings(), QStringList{refusal});
     }
 
     void rowsFlashOnlyWhileTheScanWindowIsOpen()
