@@ -24,3 +24,12 @@ int netmaskPrefixLength(quint32 netmask)
     const int prefix = 32 - zeros;
     return prefix >= MinPrefix ? prefix : -1;
 }
+
+QString ipv4ConfigurationText(quint32 address, quint32 netmask, quint32 gateway)
+{
+    const int prefix = netmaskPrefixLength(netmask);
+    QString text = ipv4ToString(address) + u'/' + (prefix >= 0 ? QString::number(prefix) : ipv4ToString(netmask));
+    if (gateway != 0)
+        text += QStringLiteral(" (GW=") + ipv4ToString(gateway) + u')';
+    return text;
+}

@@ -47,13 +47,8 @@ QStringList ScanClientInfo::infoLines() const
         identity = tr("%1 manufactured on %2").arg(serialText(), made.toLocalTime().toString(Qt::TextDate));
 
     QString address = QStringLiteral("MAC: ") + mac.toString();
-    if (ip != 0) {
-        const int prefix = netmaskPrefixLength(netmask);
-        address += QStringLiteral("  IP: ") + ipv4ToString(ip) + u'/'
-            + (prefix >= 0 ? QString::number(prefix) : ipv4ToString(netmask));
-        if (gateway != 0)
-            address += QStringLiteral(" (GW=") + ipv4ToString(gateway) + u')';
-    }
+    if (ip != 0)
+        address += QStringLiteral("  IP: ") + ipv4ConfigurationText(ip, netmask, gateway);
     return {identity, address};
 }
 
