@@ -1,8 +1,10 @@
 #include "mainwindow.h"
 
 #include "scanserver.h"
+#include "scanstatewidget.h"
 #include "ui_mainwindow.h"
 
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -12,6 +14,9 @@ MainWindow::MainWindow(QWidget *parent)
 {
     form->setupUi(this);
     server = new ScanServer(this);
+    stateWidget = new ScanStateWidget(server, this);
+    setCentralWidget(stateWidget);
+    form->menubar->insertMenu(form->m_mnu_help->menuAction(), stateWidget->menu());
     connect(form->m_act_about, &QAction::triggered, this, &MainWindow::about);
     connect(server, &ScanServer::message, this, &MainWindow::appendMessage);
     QTimer::singleShot(kStartDelayMs, server, &ScanServer::start);

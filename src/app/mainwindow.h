@@ -1,11 +1,13 @@
 // The single top-level window: it owns the scan engine, starts it shortly after
-// the window exists, and routes every engine message to the debug output.
+// the window exists, shows the device list, and routes every engine message to
+// the debug output.
 #pragma once
 
 #include <QMainWindow>
 
 class QDockWidget;
 class ScanServer;
+class ScanStateWidget;
 namespace Ui {
 class MainWindow;
 }
@@ -21,6 +23,7 @@ public:
     ~MainWindow() override;
 
     ScanServer *scanServer() const { return server; }
+    ScanStateWidget *scanStateWidget() const { return stateWidget; }
 
 public Q_SLOTS:
     void about();
@@ -29,4 +32,5 @@ public Q_SLOTS:
 private:
     Ui::MainWindow *form;
     ScanServer *server;
+    ScanStateWidget *stateWidget;
 };

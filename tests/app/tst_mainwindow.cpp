@@ -1,11 +1,14 @@
 // The window: the delayed start of the engine, the routing of engine messages
-// to the debug output, and Close.
+// to the debug output, the menu bar, and Close.
 #include "mainwindow.h"
 #include "privatenetwork.h"
 #include "scanserver.h"
+#include "scanstatewidget.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 namespace {
@@ -39,6 +42,18 @@ private Q_SLOTS:
         QCOMPARE(debugLines.first(), QStringLiteral("[Socket] UDP ANY:65533: bound"));
         QVERIFY(debugLines.contains(QStringLiteral("[Scan] Scanner started on Any:65533.")));
         QCOMPARE(debugLines.last(), QStringLiteral("[Scan] \x1b[33mcoloured\x1b[0m"));
+    }
+
+    // The device list's menu sits between File and Help, whatever order the
+    // form made them in.
+    void scannerMenuIsBetweenFileAndHelp()
+    {
+        MainWindow window;
+        QStringList titles;
+        for (const QAction *entry : window.menuBar()->actions())
+            titles << entry->text();
+        QCOMPARE(titles, (QStringList{"File", "&Scanner", "Help"}));
+        QCOMPARE(window.menuBar()->actions().at(1)->menu(), window.scanStateWidget()->menu());
     }
 
     void closeClosesTheWindow()
