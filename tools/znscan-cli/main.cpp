@@ -2,6 +2,7 @@
 // without a display.
 #include "commandgroup.h"
 #include "configcommand.h"
+#include "devicecommand.h"
 #include "scancommand.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,9 @@ namespace {
 
 const Subcommand kCommands[] = {
     {"scan", "One scan; the devices found, in list order, on standard output.", runScanCommand},
-    {"config", "Configuration files and transfers: config show, get, put.", runConfigCommand},
+    {"config", "Configuration files and transfers: config show, diff, get, put.", runConfigCommand},
+    {"buzz", "Makes the device with that MAC address buzz.", runBuzzCommand},
+    {"reset", "Cold-resets the device with that MAC address.", runResetCommand},
 };
 
 } // namespace
