@@ -77,7 +77,8 @@ private slots:
 
         const QString cli = QStringLiteral("znscan-cli");
         const QString file = m_dir.filePath(QStringLiteral("junk.znc"));
-        const QString helpLists = "^usage: znscan-cli \\[options\\] COMMAND(.|\n)*\n  scan (.|\n)*\n  config ";
+        const QString helpLists = "^usage: znscan-cli \\[options\\] COMMAND(.|\n)*\n  scan (.|\n)*\n  config (.|\n)*"
+                                  "\n  buzz (.|\n)*\n  reset ";
         QTest::newRow("commands listed") << cli << QStringList{"-h"} << 0 << helpLists << "^$";
         QTest::newRow("scan --help") << cli << QStringList{"scan", "--help"} << 0
                                      << "^usage: znscan-cli scan \\[options\\]\n" << "^$";
@@ -92,6 +93,14 @@ private slots:
                                                << "^usage: znscan-cli \\[options\\]";
         QTest::newRow("wait not a number") << cli << QStringList{"scan", "--wait", "soon"} << 2 << "^$"
                                            << "^usage: znscan-cli scan ";
+        QTest::newRow("reset --help") << cli << QStringList{"reset", "--help"} << 0
+                                      << "^usage: znscan-cli reset \\[options\\] MAC\n" << "^$";
+        QTest::newRow("buzz without MAC") << cli << QStringList{"buzz"} << 2 << "^$" << "^usage: znscan-cli buzz ";
+        QTest::newRow("buzz, not a MAC") << cli << QStringList{"buzz", "12:34:zz"} << 2 << "^$"
+                                         << "^usage: znscan-cli buzz (.|\n)*\nznscan-cli buzz: 12:34:zz is not a valid "
+                                            "MAC address\n$";
+        QTest::newRow("reset, zero MAC") << cli << QStringList{"reset", "0:0:0:0:0:0"} << 2 << "^$"
+                                         << "\nznscan-cli reset: 0:0:0:0:0:0 is not a valid MAC address\n$";
         QTest::newRow("no config command") << cli << QStringList{"config"} << 2 << "^$"
                                            << "^usage: znscan-cli config ";
         QTest::newRow("no file") << cli << QStringList{"config", "show", "--json"} << 2 << "^$"
@@ -136,6 +145,7 @@ private slots:
         QUdpSocket holder;
         QVERIFY(holder.bind(QHostAddress::AnyIPv4, 65533, QUdpSocket::DontShareAddress));
         QCOMPARE(run(QStringLiteral("znscan-cli"), {"scan", "--quiet", "--wait", "0"}).exitCode, 1);
+        QCOMPARE(run(QStringLiteral("znscan-cli"), {"reset", "00:11:22:33:44:55"}).exitCode, 1);
     }
 
 private:
