@@ -6,6 +6,7 @@
 #include "scanclientdialog.h"
 #include "scanclientitem.h"
 #include "scanserver.h"
+#include "scanstatefiltermodel.h"
 #include "scanstatemodel.h"
 #include "ui_scanstatewidget.h"
 
@@ -23,11 +24,15 @@ ScanStateWidget::ScanStateWidget(ScanServer *scanServer, QWidget *parent)
     : QWidget(parent)
     , ui(new Ui::ScanStateWidget)
     , server(scanServer)
+    , filter(new ScanStateFilterModel(scanServer->model(), this))
 {
     ui->setupUi(this);
-    ui->m_view->setModel(server->model());
+    ui->m_view->setModel(filter);
     ui->m_view->expandToDepth(1);
     QHeaderView *header = ui->m_view->header();
+    // In the order of discovery until a column is clicked.
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    ui->m_view->setSortingEnabled(true);
     header->resizeSection(ScanStateModel::MacColumn, 180);
     header->resizeSection(ScanStateModel::IpColumn, 140);
     header->resizeSection(ScanStateModel::SerialColumn, 140);
@@ -48,6 +53,9 @@ ScanStateWidget::ScanStateWidget(ScanServer *scanServer, QWidget *parent)
     connect(ui->m_pb_reset, &QPushButton::clicked, this, &ScanStateWidget::resetClient);
     connect(ui->m_pb_browser, &QPushButton::clicked, this, qOverload<>(&ScanStateWidget::openBrowser));
     connect(ui->m_pb_scan, &QPushButton::clicked, this, &ScanStateWidget::scanClients);
+    connect(ui->m_le_filter, &QLineEdit::textChanged, filter, &ScanStateFilterModel::setFilterText);
+    // A filter hiding the selected row drops it without a selection signal.
+    connect(filter, &QAbstractItemModel::layoutChanged, this, &ScanStateWidget::updateActions);
     connectRegistryLoad(server, this, &ScanStateWidget::onClientRegistryLoadComplete,
                         &ScanStateWidget::onClientRegistryLoadError);
     updateActions();
@@ -84,7 +92,7 @@ void ScanStateWidget::createActions()
 
 ScanClientItem *ScanStateWidget::itemAt(const QModelIndex &viewIndex) const
 {
-    return server->model()->clientAt(viewIndex);
+    return filter->clientAt(viewIndex);
 }
 
 ScanClientItem *ScanStateWidget::selectedItem() const
@@ -110,9 +118,6 @@ void ScanStateWidget::resetClient()
 void ScanStateWidget::removeItem()
 {
     server->model()->deleteClient(selectedItem());
-    // The model wraps the removal in layout signals, so the selection model
-    // drops the selected row without a selection signal.
-    updateActions();
 }
 
 void ScanStateWidget::scanClients()

@@ -11,6 +11,7 @@ class QMenu;
 class QModelIndex;
 class ScanClientItem;
 class ScanServer;
+class ScanStateFilterModel;
 namespace Ui {
 class ScanStateWidget;
 }
@@ -55,6 +56,7 @@ private:
 
     Ui::ScanStateWidget *ui;
     ScanServer *server;
+    ScanStateFilterModel *filter;
     QMenu *m_menu = nullptr;
     QAction *scanAction = nullptr;
     QAction *buzzAction = nullptr;

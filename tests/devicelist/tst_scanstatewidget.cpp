@@ -7,6 +7,7 @@
 #include "scanclientdialog.h"
 #include "scanclientitem.h"
 #include "scanserver.h"
+#include "scanstate.h"
 #include "scanstatemodel.h"
 #include "scanstatewidget.h"
 
@@ -139,6 +140,8 @@ private Q_SLOTS:
         QCOMPARE(enabled(), scanOnly);
     }
 
+    // Delete takes the selected device; the next one is then selected, so a
+    // second Delete empties the list and leaves only Scan enabled.
     void deleteRemovesTheSelectedDevice()
     {
         QTest::keyClick(view, Qt::Key_Delete);
@@ -148,7 +151,29 @@ private Q_SLOTS:
         QTest::keyClick(view, Qt::Key_Delete);
         QVERIFY(first.isNull());
         QCOMPARE(server->model()->rowCount(), 1);
-        QCOMPARE(enabled().size(), 2); // the selection went with the row
+        QTest::keyClick(view, Qt::Key_Delete);
+        QCOMPARE(server->model()->rowCount(), 0);
+        QCOMPARE(enabled().size(), 2);
+    }
+
+    // Sorting keeps the selected device selected and acted on; filtering it
+    // out disables the device actions; a flash shows in the sorted row.
+    void selectionAndFlashingGoThroughSortAndFilter()
+    {
+        select(0); // 02:5A:4E:00:00:01, 10.0.0.5
+        view->sortByColumn(ScanStateModel::IpColumn, Qt::AscendingOrder); // the one without address first
+        QCOMPARE(view->selectedIndex().row(), 1);
+        ScanClientItem *selected = server->model()->state()->at(0);
+        server->model()->flashClient(selected);
+        QTRY_VERIFY(view->model()->index(1, 3).data(Qt::BackgroundRole).isValid());
+        auto *filterBox = widget->findChild<QLineEdit *>();
+        QTest::keyClicks(filterBox, QStringLiteral(":02"));
+        QCOMPARE(view->model()->rowCount(), 1);
+        QCOMPARE(enabled().size(), 2);
+        filterBox->clear();
+        select(1);
+        QTest::keyClick(view, Qt::Key_Delete);
+        QCOMPARE(server->model()->state()->findByMac(Mac(0x025A4E000001)), QList<ScanClientItem *>());
     }
 
     // The dialog shows the double-clicked row and sends its Reset to the server.
