@@ -6,6 +6,7 @@
 #include "scanstatemodel.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -17,11 +18,14 @@ int threeWay(const T &a, const T &b)
 
 } // namespace
 
-ScanStateFilterModel::ScanStateFilterModel(ScanStateModel *source, QObject *parent)
+ScanStateFilterModel::ScanStateFilterModel(ScanStateModel *source, QObject *parent, int insertDelayMs)
     : QAbstractProxyModel(parent)
     , m_source(source)
 {
     setSourceModel(source);
+    m_showNewRows.setSingleShot(true);
+    m_showNewRows.setInterval(insertDelayMs);
+    connect(&m_showNewRows, &QTimer::timeout, this, &ScanStateFilterModel::showNewRows);
     connect(source, &QAbstractItemModel::rowsInserted, this, &ScanStateFilterModel::onRowsInserted);
     connect(source, &QAbstractItemModel::rowsAboutToBeRemoved, this, &ScanStateFilterModel::onRowsAboutToBeRemoved);
     connect(source, &QAbstractItemModel::rowsRemoved, this, &ScanStateFilterModel::onRowsRemoved);
@@ -67,7 +71,7 @@ QModelIndex ScanStateFilterModel::mapFromSource(const QModelIndex &sourceIndex) 
 {
     if (!sourceIndex.isValid() || sourceIndex.model() != m_source)
         return {};
-    const int row = m_proxyRowOf.value(sourceIndex.row(), -1);
+    const int row = m_proxyRowOf.value(sourceIndex.row(), Hidden);
     return row < 0 ? QModelIndex() : index(row, sourceIndex.column());
 }
 
@@ -186,7 +190,7 @@ void ScanStateFilterModel::insertRow(int sourceRow)
 void ScanStateFilterModel::removeRow(int proxyRow)
 {
     beginRemoveRows(QModelIndex(), proxyRow, proxyRow);
-    m_proxyRowOf[m_rows.at(proxyRow)] = -1;
+    m_proxyRowOf[m_rows.at(proxyRow)] = Hidden;
     m_rows.remove(proxyRow);
     renumber(proxyRow, int(m_rows.size()));
     endRemoveRows();
@@ -218,11 +222,22 @@ void ScanStateFilterModel::onRowsInserted(const QModelIndex &parent, int first, 
     m_rowsChangedInLayout = m_inSourceLayout;
     const int count = last - first + 1;
     if (first < m_proxyRowOf.size()) {
-        for (int &row : m_rows)
-            row += row >= first ? count : 0;
+        for (QList<int> *rows : {&m_rows, &m_newRows}) {
+            for (int &row : *rows)
+                row += row >= first ? count : 0;
+        }
     }
-    m_proxyRowOf.insert(first, count, -1);
-    for (int row = first; row <= last; ++row) {
+    m_proxyRowOf.insert(first, count, New);
+    for (int row = first; row <= last; ++row)
+        m_newRows.insert(std::lower_bound(m_newRows.begin(), m_newRows.end(), row), row);
+    if (!m_showNewRows.isActive())
+        m_showNewRows.start();
+}
+
+void ScanStateFilterModel::showNewRows()
+{
+    for (int row : std::exchange(m_newRows, {})) {
+        m_proxyRowOf[row] = Hidden;
         if (accepts(row))
             insertRow(row);
     }
@@ -237,6 +252,8 @@ void ScanStateFilterModel::onRowsAboutToBeRemoved(const QModelIndex &parent, int
     for (int row = first; row <= last; ++row) {
         if (m_proxyRowOf.at(row) >= 0)
             shown.append(m_proxyRowOf.at(row));
+        else if (m_proxyRowOf.at(row) == New)
+            m_newRows.removeOne(row);
     }
     // The highest first, so that the others keep their numbers.
     std::sort(shown.begin(), shown.end(), std::greater<>());
@@ -250,8 +267,10 @@ void ScanStateFilterModel::onRowsRemoved(const QModelIndex &parent, int first, i
         return;
     const int count = last - first + 1;
     m_proxyRowOf.remove(first, count);
-    for (int &row : m_rows)
-        row -= row > last ? count : 0;
+    for (QList<int> *rows : {&m_rows, &m_newRows}) {
+        for (int &row : *rows)
+            row -= row > last ? count : 0;
+    }
 }
 
 void ScanStateFilterModel::onDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
@@ -260,7 +279,9 @@ void ScanStateFilterModel::onDataChanged(const QModelIndex &topLeft, const QMode
     if (!topLeft.isValid() || topLeft.parent().isValid())
         return;
     for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
-        const int shown = m_proxyRowOf.value(row, -1);
+        const int shown = m_proxyRowOf.value(row, Hidden);
+        if (shown == New)
+            continue; // filed in as it is then
         const bool passes = accepts(row);
         if (shown < 0) {
             if (passes)
@@ -297,7 +318,9 @@ void ScanStateFilterModel::rebuild()
 {
     const int count = m_source->rowCount();
     m_rows.clear();
-    m_proxyRowOf.fill(-1, count);
+    m_newRows.clear();
+    m_showNewRows.stop();
+    m_proxyRowOf.fill(Hidden, count);
     for (int row = 0; row < count; ++row) {
         if (accepts(row))
             m_rows.append(row);
@@ -317,7 +340,7 @@ void ScanStateFilterModel::relayout()
     rebuild();
     QModelIndexList after;
     for (qsizetype i = 0; i < before.size(); ++i) {
-        const int row = m_proxyRowOf.value(sourceRows.at(i), -1);
+        const int row = m_proxyRowOf.value(sourceRows.at(i), Hidden);
         after.append(row < 0 ? QModelIndex() : index(row, before.at(i).column()));
     }
     changePersistentIndexList(before, after);

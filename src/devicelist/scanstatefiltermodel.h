@@ -7,9 +7,15 @@
 // cost n^2. Here such a layout change is taken for the row change it wraps:
 // rows are filed in and taken out one by one, and only a bare layout change
 // of the source rebuilds the mapping.
+//
+// New devices are shown together, at most insertDelayMs after they were
+// listed: a view relayouts and repaints all its rows for every insertion it
+// sees in one pass of the event loop, and a scan brings thousands of rows
+// within a second.
 #pragma once
 
 #include <QAbstractProxyModel>
+#include <QTimer>
 
 class ScanClientItem;
 class ScanStateModel;
@@ -19,7 +25,9 @@ class ScanStateFilterModel : public QAbstractProxyModel
     Q_OBJECT
 
 public:
-    explicit ScanStateFilterModel(ScanStateModel *source, QObject *parent = nullptr);
+    static constexpr int kInsertDelayMs = 50;
+
+    explicit ScanStateFilterModel(ScanStateModel *source, QObject *parent = nullptr, int insertDelayMs = kInsertDelayMs);
 
     // Shows only the devices whose MAC address, IP address, board name or
     // remark contains the text, case ignored; all devices when it is empty.
@@ -43,12 +51,16 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    enum : int { Hidden = -1, New = -2 };
+
     void onRowsInserted(const QModelIndex &parent, int first, int last);
     void onRowsAboutToBeRemoved(const QModelIndex &parent, int first, int last);
     void onRowsRemoved(const QModelIndex &parent, int first, int last);
     void onDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles);
     void onLayoutAboutToBeChanged();
     void onLayoutChanged();
+    // Files in the devices listed since the last time.
+    void showNewRows();
 
     const ScanClientItem *item(int sourceRow) const;
     bool accepts(int sourceRow) const;
@@ -70,7 +82,9 @@ private:
 
     ScanStateModel *m_source;
     QList<int> m_rows;       // shown row -> source row
-    QList<int> m_proxyRowOf; // source row -> shown row, -1 when filtered out
+    QList<int> m_proxyRowOf; // source row -> shown row, or Hidden, or New
+    QList<int> m_newRows;    // source rows not yet filed in, ascending
+    QTimer m_showNewRows;
     QString m_filter;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -55,8 +55,8 @@ private Q_SLOTS:
         const int sockets = server.findChild<UDPSocket *>()->socketCount();
         const auto click = [&panel](const char *name) { panel.findChild<QPushButton *>(QLatin1String(name))->click(); };
         click("m_pb_scan");
-        QTRY_COMPARE(server.model()->rowCount(), 1);
         auto *view = panel.findChild<RowTreeView *>();
+        QTRY_COMPARE(view->model()->rowCount(), 1);
         view->setCurrentIndex(view->model()->index(0, 0));
         click("m_pb_buzz");
         click("m_pb_reset");

@@ -124,14 +124,15 @@ private Q_SLOTS:
         QCOMPARE(proxy.headerData(0, Qt::Horizontal).toString(), m_model->headerData(0, Qt::Horizontal).toString());
     }
 
-    // Whatever happens, the rows shown are those a fresh filter and sort give,
-    // and a persistent index stays on its device while the device is shown.
+    // Whatever happens, the rows shown are those a fresh filter and sort give
+    // once the new rows are filed in, and a persistent index stays on its
+    // device while the device is shown.
     void randomSequencesKeepTheViewExact()
     {
         for (quint32 seed = 1; seed <= 40; ++seed) {
             init();
             QRandomGenerator random(seed);
-            ScanStateFilterModel proxy(m_model);
+            ScanStateFilterModel proxy(m_model, nullptr, 0);
             QAbstractItemModelTester tester(&proxy, QAbstractItemModelTester::FailureReportingMode::QtTest);
             QString filter;
             int column = -1;
@@ -173,6 +174,9 @@ private Q_SLOTS:
                     m_model->flashClient(target);
                     break;
                 }
+                if (random.bounded(4) == 0)
+                    continue; // new rows wait: the next steps change and remove them
+                QCoreApplication::processEvents();
                 QVERIFY2(shownMacs(proxy) == expected(filter, column, order),
                          qPrintable(QStringLiteral("seed %1 step %2 column %3").arg(seed).arg(step).arg(column)));
                 if (heldItem && m_model->rowOf(heldItem) >= 0 && held.isValid())
