@@ -2,6 +2,7 @@
 
 #include "messageline.h"
 
+#include <QElapsedTimer>
 #include <QNetworkInterface>
 #include <QNetworkProxy>
 #include <QUdpSocket>
@@ -11,6 +12,9 @@
 namespace {
 
 constexpr size_t kReceiveBufferSize = 2048;
+// Reading stops after this long, also while datagrams keep coming, so that the
+// event loop runs; it comes back at once for the rest.
+constexpr qint64 kReadSliceMs = 20;
 // Thousands of devices answer one scan within a second; a deep kernel queue
 // keeps a burst from being dropped while the event loop is busy.
 constexpr int kKernelReceiveBuffer = 8 * 1024 * 1024;
@@ -158,7 +162,9 @@ void UDPSocket::onReadyRead()
     unsigned char buffer[kReceiveBufferSize];
     QHostAddress peer;
     quint16 peerPort = 0;
-    while (socket->hasPendingDatagrams()) {
+    QElapsedTimer busy;
+    busy.start();
+    while (busy.elapsed() < kReadSliceMs && socket->hasPendingDatagrams()) {
         const qint64 got = socket->readDatagram(reinterpret_cast<char *>(buffer), sizeof buffer, &peer, &peerPort);
         if (got < 0)
             break;
