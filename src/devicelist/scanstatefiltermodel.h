@@ -36,6 +36,8 @@ public:
 
     // Column -1: the order in which the devices were found.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
     ScanClientItem *clientAt(const QModelIndex &proxyIndex) const;
 

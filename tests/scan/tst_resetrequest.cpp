@@ -22,8 +22,6 @@ private Q_SLOTS:
                               << hex("44495343 4F564552 0000 0008 1500 001122334455 0003 1123 01 20") << "";
         QTest::newRow("auto: no kind record") << 1 << 0 << mac << "Auto MAC(00:11:22:33:44:55)"
                                               << hex("44495343 4F564552 0000 0008 1500 001122334455 02") << "";
-        QTest::newRow("zero MAC") << 1 << 1 << "00:00:00:00:00:00" << "Cold MAC(00:00:00:00:00:00)" << QByteArray()
-                                  << "00:00:00:00:00:00 is not a valid MAC address";
         QTest::newRow("seven groups") << 1 << 2 << "00:11:22:33:44:55:66" << "Warm MAC(00:11:22:33:44:55:66)"
                                       << QByteArray() << "00:11:22:33:44:55:66 is not a valid MAC address";
         QTest::newRow("unnamed kind and method, no target") << 9 << 7 << "" << "7 9" << QByteArray()

@@ -279,19 +279,14 @@ private Q_SLOTS:
         device.info.mac = Mac(0x001122334455);
         server->resetClient(&device);
         server->resetClient(nullptr);
-        QStringList lines = log.messages();
-        QCOMPARE(lines.takeFirst(), QStringLiteral("[Scan] Reset Cold MAC(00:11:22:33:44:55)"));
-        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^\\[Socket\\] .*Sent \\(DISCOVERY\\)$"))).size(),
-                 server->findChild<UDPSocket *>()->socketCount());
-        QCOMPARE(lines.size(), server->findChild<UDPSocket *>()->socketCount());
-
+        const QString sent = QStringLiteral("^\\[Socket\\] .*Sent \\(DISCOVERY\\)$");
+        QCOMPARE(log.messages().mid(1).filter(QRegularExpression(sent)).size(), server->findChild<UDPSocket *>()->socketCount());
+        QCOMPARE(log.messages().first(), QStringLiteral("[Scan] Reset Cold MAC(00:11:22:33:44:55)"));
         log.clear();
         device.info.mac = Mac();
         server->resetClient(&device);
-        const QString refusal = QStringLiteral("00:00:00:00:00:00 is not a valid MAC address");
         QCOMPARE(log.messages(), (QStringList{"[Scan] Reset Cold MAC(00:00:00:00:00:00)",
-                                              "[Scan] \x1b[33m" + refusal + "\x1b[0m"}));
-        QCOMPARE(log.warnings(), QStringList{refusal});
+                                              "[Scan] \x1b[33m00:00:00:00:00:00 is not a valid MAC address\x1b[0m"}));
     }
 
     void rowsFlashOnlyWhileTheScanWindowIsOpen()
