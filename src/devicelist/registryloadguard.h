@@ -5,9 +5,9 @@
 // call and connect it, and this file can give way to the direct calls.
 #pragma once
 
-#include <QObject>
+#include "scanclientitem.h" // queued signals need the whole type
 
-class ScanClientItem;
+#include <QObject>
 
 template <typename Server>
 void requestRegistryLoad(Server *server, ScanClientItem *item)
