@@ -2,7 +2,6 @@
 
 #include "browsericon.h"
 #include "ipv4.h"
-#include "registryloadguard.h"
 #include "scanclientdialog.h"
 #include "scanclientitem.h"
 #include "scanserver.h"
@@ -56,8 +55,12 @@ ScanStateWidget::ScanStateWidget(ScanServer *scanServer, QWidget *parent)
     connect(ui->m_le_filter, &QLineEdit::textChanged, filter, &ScanStateFilterModel::setFilterText);
     // A filter hiding the selected row drops it without a selection signal.
     connect(filter, &QAbstractItemModel::layoutChanged, this, &ScanStateWidget::updateActions);
-    connectRegistryLoad(server, this, &ScanStateWidget::onClientRegistryLoadComplete,
-                        &ScanStateWidget::onClientRegistryLoadError);
+    // Queued: the dialog and the error box run from the event loop, after the
+    // server's transfer code has returned.
+    connect(server, &ScanServer::clientRegistryLoadComplete, this, &ScanStateWidget::onClientRegistryLoadComplete,
+            Qt::QueuedConnection);
+    connect(server, &ScanServer::clientRegistryLoadError, this, &ScanStateWidget::onClientRegistryLoadError,
+            Qt::QueuedConnection);
     updateActions();
 }
 
@@ -138,7 +141,7 @@ void ScanStateWidget::doubleClick(const QModelIndex &ix)
 
 void ScanStateWidget::configClientRegistry()
 {
-    requestRegistryLoad(server, selectedItem());
+    server->loadClientRegistry(selectedItem());
 }
 
 void ScanStateWidget::detailClient()
