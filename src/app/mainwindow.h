@@ -1,6 +1,6 @@
 // The single top-level window: it owns the scan engine, starts it shortly after
 // the window exists, shows the device list, and routes every engine message to
-// the debug output.
+// the debug output and to the terminal of its "Messages" dock.
 #pragma once
 
 #include <QMainWindow>
@@ -8,6 +8,7 @@
 class QDockWidget;
 class ScanServer;
 class ScanStateWidget;
+class TerminalWidget;
 namespace Ui {
 class MainWindow;
 }
@@ -30,7 +31,11 @@ public Q_SLOTS:
     void appendMessage(const QString &msg);
 
 private:
+    void createMessageDock();
+
     Ui::MainWindow *form;
     ScanServer *server;
     ScanStateWidget *stateWidget;
+    QDockWidget *messageDock = nullptr;
+    TerminalWidget *terminal = nullptr;
 };
