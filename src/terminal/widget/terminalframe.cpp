@@ -38,7 +38,16 @@ struct FrameCallbacks {
             f->m_ledsPending = true;
         }
     }
-    static void scrollbackChanged(TerminalCore *t) { frame(t)->syncScrollBar(); }
+    // While output streams in, the bar follows with the repaints: moving it
+    // repaints it and the dock around it, which costs more than a line.
+    static void scrollbackChanged(TerminalCore *t)
+    {
+        TerminalFrame *f = frame(t);
+        if (f->m_updateTimer->isActive())
+            f->m_scrollBarStale = true;
+        else
+            f->syncScrollBar();
+    }
     // While lines keep scrolling, the repaint waits until they pause.
     static void beforeScroll(TerminalCore *t)
     {
@@ -274,6 +283,7 @@ void TerminalFrame::setScrollBar(QScrollBar *bar)
 // Bottom of the bar = live screen. Set without echo: the core already knows.
 void TerminalFrame::syncScrollBar()
 {
+    m_scrollBarStale = false;
     if (!m_scrollBar)
         return;
     const QSignalBlocker blocker(m_scrollBar);
@@ -391,6 +401,8 @@ void TerminalFrame::requestRepaint()
 
 void TerminalFrame::triggerUpdate()
 {
+    if (m_scrollBarStale)
+        syncScrollBar();
     if (m_updatePending)
         paintNow();
 }

@@ -137,6 +137,7 @@ private:
     bool m_cursorEnabled = true;
     bool m_cursorPhase = false;
     QScrollBar *m_scrollBar = nullptr;
+    bool m_scrollBarStale = false; // to be set when the update timer runs out
     bool m_fullRepaint = true;
     int m_leds = 0;
     bool m_mousePressed = false;
