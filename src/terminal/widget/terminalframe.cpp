@@ -210,6 +210,9 @@ QSize TerminalFrame::terminalSize() const
     return QSize(int(m_core->cols), int(m_core->rows));
 }
 
+// Glyphs are drawn a cell apart: the letter spacing makes up the difference
+// between the font's (fractional) advance and the whole-pixel cell, so that a
+// run of text stays on the grid.
 void TerminalFrame::applyFont(const QFont &font, int index)
 {
     m_font = font;
@@ -219,8 +222,11 @@ void TerminalFrame::applyFont(const QFont &font, int index)
         m_cellWidth = std::max(m_cellWidth, metrics.horizontalAdvance(QLatin1String(sample)));
     m_cellHeight = metrics.height();
     m_ascent = metrics.ascent();
+    m_drawFont = font;
+    m_drawFont.setLetterSpacing(QFont::AbsoluteSpacing,
+                                m_cellWidth - QFontMetricsF(font).horizontalAdvance(QLatin1String("W")));
     m_fontIndex = index;
-    m_advanceFits.clear();
+    m_advances.clear();
     updateGeometry();
     if (m_core->bufferStart)
         resizeTerminal(-1, -1, false);

@@ -114,7 +114,7 @@ private:
     // buffer and returns the area drawn, in the buffer's coordinates.
     QRect renderCells();
     void renderRow(QPainter &painter, uint32_t viewRow, bool all);
-    bool hasCellAdvance(uint32_t ch);
+    qreal glyphAdvance(uint32_t ch);
 
     TerminalWidget *m_widget;
     zn::TerminalCore *m_core = nullptr;
@@ -124,6 +124,7 @@ private:
     int m_cellHeight = 0;
     int m_ascent = 0;
     QFont m_font;
+    QFont m_drawFont; // spaced to the cell width
     int m_fontIndex = 0;
     QTimer *m_updateTimer;
     bool m_updatePending = false;
@@ -145,7 +146,7 @@ private:
     // Drawn cells survive in the back buffer, so that an exposure by the
     // window system never needs the change marks, which only the core sets.
     QImage m_buffer;
-    QHash<uint32_t, bool> m_advanceFits; // does the glyph fill exactly one cell
+    QHash<uint32_t, qreal> m_advances; // of glyphs in the drawing font
     // What the core and the line editor hand out during a call into them,
     // passed on after it returns, so that a receiver may feed the terminal.
     struct Outgoing {

@@ -129,7 +129,7 @@ QRect TerminalFrame::renderCells()
     m_fullRepaint = false;
 
     QPainter painter(&m_buffer);
-    painter.setFont(m_font);
+    painter.setFont(m_drawFont);
     if (all)
         painter.fillRect(QRect(QPoint(0, 0), size), palette().color(QPalette::Active, QPalette::Window));
     if (m_core->modes & kModeCursorMoved) {
@@ -209,10 +209,11 @@ void TerminalFrame::renderRow(QPainter &painter, uint32_t viewRow, bool all)
             const CellLook look{foreground, background, textShown, textShown && (cell.ch & kCellUnderline)};
             const uint32_t ch = cellChar(cell);
             const QString glyph = glyphText(ch);
-            if (hasCellAdvance(ch))
+            const qreal advance = glyphAdvance(ch);
+            if (qAbs(advance - m_cellWidth) < 0.01)
                 run.add(int(x), look, glyph);
             else
-                run.single(int(x), look, glyph, QFontMetrics(m_font).horizontalAdvance(glyph));
+                run.single(int(x), look, glyph, qRound(advance));
             if (m_flashDirtyCells && changed && !isCursor && !blinking)
                 flashed.push_back(int(x));
         }
@@ -229,12 +230,12 @@ void TerminalFrame::renderRow(QPainter &painter, uint32_t viewRow, bool all)
     m_drawn |= QRect(0, top, m_buffer.deviceIndependentSize().toSize().width(), m_cellHeight);
 }
 
-bool TerminalFrame::hasCellAdvance(uint32_t ch)
+qreal TerminalFrame::glyphAdvance(uint32_t ch)
 {
-    const auto known = m_advanceFits.constFind(ch);
-    if (known != m_advanceFits.constEnd())
+    const auto known = m_advances.constFind(ch);
+    if (known != m_advances.constEnd())
         return *known;
-    const bool fits = QFontMetrics(m_font).horizontalAdvance(glyphText(ch)) == m_cellWidth;
-    m_advanceFits.insert(ch, fits);
-    return fits;
+    const qreal advance = QFontMetricsF(m_drawFont).horizontalAdvance(glyphText(ch));
+    m_advances.insert(ch, advance);
+    return advance;
 }

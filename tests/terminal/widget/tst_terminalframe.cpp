@@ -1,7 +1,9 @@
-// The terminal frame: what keys send (keypad application mode, the frame's
+// The terminal frame: painting only what changed gives the picture of
+// painting everything; what keys send (keypad application mode, the frame's
 // own Shift+Page keys), the terminal size that pixels give, and the font steps.
 #include "terminalscreen.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -16,6 +18,27 @@ struct HostBytes {
     QList<QByteArray> sent;
 };
 
+// Host output that redraws parts of the screen in many renditions: words,
+// colours and attributes, overwrites, erases, cursor moves, scrolling.
+QByteArray randomPiece(QRandomGenerator &random)
+{
+    static const char *const kWords[] = {"[Scan] ", "Discovered ", "02:5A:4E:00:00:01 ", "WMQ", "iiii", "   ", "\xc3\xa4\xc3\xb6"};
+    switch (random.bounded(8)) {
+    case 0:
+        return QByteArray("\x1b[") + QByteArray::number(30 + random.bounded(8)) + ';' +
+               QByteArray::number(40 + random.bounded(8)) + 'm';
+    case 1:
+        return QByteArray("\x1b[") + QByteArray("0147").at(random.bounded(4)) + 'm';
+    case 2:
+        return QByteArray("\x1b[") + QByteArray::number(1 + random.bounded(6)) + ';' +
+               QByteArray::number(1 + random.bounded(30)) + 'H';
+    case 3:
+        return random.bounded(2) ? QByteArray("\r\n") : QByteArray("\x1b[K");
+    default:
+        return kWords[random.bounded(int(std::size(kWords)))];
+    }
+}
+
 } // namespace
 
 class TestTerminalFrame : public QObject
@@ -23,6 +46,37 @@ class TestTerminalFrame : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The same output painted piece by piece (cells left from earlier paints
+    // next to new ones) and painted once gives the same pixels.
+    void incrementalPaintingMatchesPaintingOnce()
+    {
+        QRandomGenerator random(11);
+        TerminalWidget pieces;
+        TerminalWidget whole;
+        QByteArray all;
+        // A glyph advance of a fraction of a pixel: runs must stay on the grid.
+        QFont font(QStringLiteral("Monospace"));
+        font.setPixelSize(13);
+        font.setHintingPreference(QFont::PreferNoHinting);
+        for (TerminalWidget *widget : {&pieces, &whole}) {
+            widget->setTerminalFont(font);
+            widget->setUtf8Mode(true);
+            widget->resize(600, 150);
+            widget->show();
+            QVERIFY(QTest::qWaitForWindowExposed(widget));
+        }
+        for (int i = 0; i < 600; ++i) {
+            const QByteArray piece = randomPiece(random);
+            all += piece;
+            pieces.input(piece.constData(), int(piece.size()));
+            if (i % 7 == 0)
+                pieces.frame()->grab();
+        }
+        whole.input(all.constData(), int(all.size()));
+        QCOMPARE(terminalLines(&pieces), terminalLines(&whole));
+        QCOMPARE(pieces.frame()->grab().toImage(), whole.frame()->grab().toImage());
+    }
+
     void keys_data()
     {
         QTest::addColumn<QByteArray>("host"); // sent to the terminal first
