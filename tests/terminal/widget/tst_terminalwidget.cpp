@@ -152,6 +152,7 @@ private Q_SLOTS:
         QSettings().remove(kReplaySpeedKey);
         TerminalWidget atOnce;
         QVERIFY(atOnce.logReplay(path));
+        QVERIFY(screenText(&atOnce).contains(QStringLiteral("xäöü line 39 äöüäöü"))); // UTF-8 in any mode
         QCOMPARE(terminalLines(&paced), terminalLines(&atOnce));
         QCOMPARE(terminalCells(&paced), terminalCells(&atOnce));
         QVERIFY(!atOnce.logReplay(m_dir.filePath(QStringLiteral("missing.log"))));
