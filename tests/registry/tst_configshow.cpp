@@ -1,11 +1,10 @@
 // The registry printer behind "znscan-cli config show": names, types, values
 // and nesting in both forms; sections it must never follow, because following
-// them would loop; and the command itself on such a file and on refused files
+// them would loop; and the command itself on such a file and on one too big
 // (the program comes from $ZNSCAN_CLI).
 #include "configfile.h"
-#include "registryblob.h"
 #include "registryprinter.h"
-#include "store.h"
+#include "store/blobbuilder.h"
 #include "tagmap.h"
 
 #include <QJsonArray>
@@ -15,22 +14,12 @@
 
 namespace {
 
-QByteArray configFile(const QByteArray &blob)
-{
-    QByteArray file(int(zn::configFileSize(size_t(blob.size()))), '\0');
-    zn::configFileWrite(reinterpret_cast<const uint8_t *>(blob.constData()), size_t(blob.size()),
-                        reinterpret_cast<uint8_t *>(file.data()), size_t(file.size()));
-    return file;
-}
-
 // The text form rebuilt from the JSON form, which must show the same tree.
 void jsonAsText(const QJsonObject &object, int depth, QString *text)
 {
     const QString type = object["type"].toString();
     *text += QString(depth * 2, ' ') + object["name"].toString() + " (" + (type.isEmpty() ? "Tag" : type) + ' '
-        + object["key"].toString() + ')';
-    if (object.contains("value"))
-        *text += " = " + object["value"].toString();
+        + object["key"].toString() + ')' + (object.contains("value") ? " = " + object["value"].toString() : "");
     if (!object["description"].toString().isEmpty())
         *text += "  -- " + object["description"].toString();
     *text += '\n';
@@ -39,15 +28,13 @@ void jsonAsText(const QJsonObject &object, int depth, QString *text)
         jsonAsText(child.toObject(), depth + 1, text);
 }
 
-// The text form, checked against the JSON form.
-QString print(const QByteArray &blob, const TagMap &map)
+// The text form of a root holding contents, checked against the JSON form.
+QString print(const QByteArray &contents, const TagMap &map)
 {
-    QByteArray buffer = blob + QByteArray(256, '\0');
-    zn::RegistryHandle *root = zn::reg_open(reinterpret_cast<uint8_t *>(buffer.data()), size_t(buffer.size()));
-    const QString text = registryToText(root, map);
+    const OpenStore s(rootBlob(contents), int(contents.size()) + 256);
+    const QString text = registryToText(s.root, map);
     QString fromJson;
-    jsonAsText(registryToJson(root, map), 0, &fromJson);
-    zn::reg_close(root);
+    jsonAsText(registryToJson(s.root, map), 0, &fromJson);
     return fromJson == text ? text : "JSON differs: " + fromJson;
 }
 
@@ -58,109 +45,96 @@ class TestConfigShow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void printsTree();
-    void neverFollowed_data();
-    void neverFollowed();
-    void command_data();
-    void command();
+    void initTestCase()
+    {
+        m_map.loadFile(":/maps/znmap.csv");
+        QVERIFY(m_dir.isValid());
+    }
+
+    void printsTree()
+    {
+        const QByteArray general = record(0x10A70100, le32(2)) + record(0x11A70512, le32(0x00FFEEDD))
+            + record(0x21A70501, hex("000000008002e001")) + record(0x30A70001, hex("ab"));
+        const QByteArray serial = record(0xFFA70200, record(0x11A70200, le32(115200)));
+        QCOMPARE(print(record(0xFFA70000, general) + record(0xFFA702FF, serial) + record(0xFFA7F000), m_map),
+                 "Root (Section 0xFFFFFFFF)\n"
+                 "  General (Section 0xFFA70000)  -- General configuration\n"
+                 "    Mode (Enum 0x10A70100) = 2 - Static  -- How network configuration is obtained\n"
+                 "    Color correction (UInt 0x11A70512) = 0x00FFEEDD  -- "
+                 "Signage Display Panel Color Correction (RGB888)\n"
+                 "    Unit 1 Geometry (Tag 0x21A70501) = 640x480+0+0  -- Sub Unit 1 Geometry\n"
+                 "    0x30A70001 (Tag 0x30A70001) = AB\n"
+                 "  Serial (Section 0xFFA702FF)  -- Serial port configuration\n"
+                 "    ttyS0 (Section 0xFFA70200)\n"
+                 "      Speed (UInt 0x11A70200) = 115200  -- Bits per second\n"
+                 "  0xFFA7F000 (Section 0xFFA7F000)\n");
+    }
+
+    void neverFollowed_data()
+    {
+        QTest::addColumn<QByteArray>("contents"); // of the root
+        QTest::addColumn<QString>("text");        // what follows the root's line
+
+        const QByteArray ip = record(0x14A70101, hex("c0a80102"));
+        const QString network = "  Network (Section 0xFFA70100)  -- Network configuration\n";
+        const QString ipLine = "    IP Address (IPv4 0x14A70101) = 192.168.1.2  -- Static IP address\n";
+        // The key 0xFFFFFFFF opens the parent section: followed, it would loop.
+        QTest::newRow("root key in a section") << record(0xFFA70100, record(0xFFFFFFFF) + ip)
+                                               << network + "    0xFFFFFFFF (Section 0xFFFFFFFF) = \n" + ipLine;
+        QTest::newRow("root key in the root")
+            << record(0xFFFFFFFF, ip) << "  0xFFFFFFFF (Section 0xFFFFFFFF) = 01 01 A7 14 04 00 00 00 C0 A8 01 02\n";
+        // The key opens the first section of that name; each repeat doubled the output below it.
+        QTest::newRow("repeated section")
+            << record(0xFFA70100, ip) + record(0xFFA70100, record(0xFFA70100))
+            << network + ipLine + "  Network (Section 0xFFA70100) = 00 01 A7 FF 00 00 00 00  -- Network configuration\n";
+    }
+
+    void neverFollowed()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, text);
+        QCOMPARE(print(contents, m_map), "Root (Section 0xFFFFFFFF)\n" + text);
+    }
+
+    void command_data()
+    {
+        QTest::addColumn<int>("size"); // of a file with the 60-byte one in front
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("error");
+
+        QTest::newRow("60 bytes, a section keyed like the root") << 60 << 0 << QByteArray();
+        QTest::newRow("4133 bytes") << 4133 << 3 << QByteArray(": File too big.\n");
+    }
+
+    void command()
+    {
+        QFETCH(int, size);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, error);
+
+        const QByteArray blob = rootBlob(record(0xFFA70100, record(0xFFFFFFFF)));
+        QByteArray file(int(zn::configFileSize(size_t(blob.size()))), '\0');
+        zn::configFileWrite(reinterpret_cast<const uint8_t *>(blob.constData()), size_t(blob.size()),
+                            reinterpret_cast<uint8_t *>(file.data()), size_t(file.size()));
+        const QString path = m_dir.filePath("test.znc");
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file.leftJustified(size, '\0')) == size);
+        out.close();
+        for (const QStringList &args : {QStringList{"config", "show", path}, {"config", "show", path, "--json"}}) {
+            QProcess process;
+            process.start(qEnvironmentVariable("ZNSCAN_CLI"), args);
+            QVERIFY(process.waitForFinished(10000));
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(process.exitCode(), exitCode);
+            QCOMPARE(process.readAllStandardError(), error.isEmpty() ? error : path.toUtf8() + error);
+            QCOMPARE(process.readAllStandardOutput().isEmpty(), exitCode != 0);
+        }
+    }
 
 private:
     TagMap m_map;
     QTemporaryDir m_dir;
 };
-
-void TestConfigShow::initTestCase()
-{
-    m_map.loadFile(":/maps/znmap.csv");
-    QVERIFY(m_dir.isValid());
-}
-
-void TestConfigShow::printsTree()
-{
-    const QByteArray general = record(0x10A70100, le32(2)) + record(0x11A70512, le32(0x00FFEEDD))
-        + record(0x21A70501, hex("000000008002e001")) + record(0x30A70001, hex("ab"));
-    const QByteArray serial = record(0xFFA70200, record(0x11A70200, le32(115200)));
-    const QString text = print(rootBlob(record(0xFFA70000, general) + record(0xFFA702FF, serial) + record(0xFFA7F000)),
-                               m_map);
-    QCOMPARE(text, QStringLiteral("Root (Section 0xFFFFFFFF)\n"
-                                  "  General (Section 0xFFA70000)  -- General configuration\n"
-                                  "    Mode (Enum 0x10A70100) = 2 - Static  -- How network configuration is obtained\n"
-                                  "    Color correction (UInt 0x11A70512) = 0x00FFEEDD  -- "
-                                  "Signage Display Panel Color Correction (RGB888)\n"
-                                  "    Unit 1 Geometry (Tag 0x21A70501) = 640x480+0+0  -- Sub Unit 1 Geometry\n"
-                                  "    0x30A70001 (Tag 0x30A70001) = AB\n"
-                                  "  Serial (Section 0xFFA702FF)  -- Serial port configuration\n"
-                                  "    ttyS0 (Section 0xFFA70200)\n"
-                                  "      Speed (UInt 0x11A70200) = 115200  -- Bits per second\n"
-                                  "  0xFFA7F000 (Section 0xFFA7F000)\n"));
-}
-
-void TestConfigShow::neverFollowed_data()
-{
-    QTest::addColumn<QByteArray>("contents"); // of the root
-    QTest::addColumn<QString>("text");        // what follows the root's line
-
-    const QByteArray ip = record(0x14A70101, hex("c0a80102"));
-    const QString network = "  Network (Section 0xFFA70100)  -- Network configuration\n";
-    const QString ipLine = "    IP Address (IPv4 0x14A70101) = 192.168.1.2  -- Static IP address\n";
-    const QString rootKeyed = "0xFFFFFFFF (Section 0xFFFFFFFF) = ";
-    // The key 0xFFFFFFFF opens the parent section: followed, it would loop.
-    QTest::newRow("60-byte file") << record(0xFFA70100, record(0xFFFFFFFF)) << network + "    " + rootKeyed + "\n";
-    QTest::newRow("value beside it") << record(0xFFA70100, record(0xFFFFFFFF) + ip)
-                                     << network + "    " + rootKeyed + "\n" + ipLine;
-    QTest::newRow("with contents") << record(0xFFA70100, record(0xFFFFFFFF, ip))
-                                   << network + "    " + rootKeyed + "01 01 A7 14 04 00 00 00 C0 A8 01 02\n";
-    QTest::newRow("in the root") << record(0xFFFFFFFF, ip)
-                                 << "  " + rootKeyed + "01 01 A7 14 04 00 00 00 C0 A8 01 02\n";
-    // The key opens the first section of that name; each repeat doubled the output below it.
-    QTest::newRow("repeated section") << record(0xFFA70100, ip) + record(0xFFA70100, record(0xFFA70100))
-                                      << network + ipLine + "  Network (Section 0xFFA70100) = 00 01 A7 FF 00 00 00 00"
-                                                            "  -- Network configuration\n";
-}
-
-void TestConfigShow::neverFollowed()
-{
-    QFETCH(QByteArray, contents);
-    QFETCH(QString, text);
-
-    QCOMPARE(print(rootBlob(contents), m_map), "Root (Section 0xFFFFFFFF)\n" + text);
-}
-
-void TestConfigShow::command_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QByteArray>("error");
-
-    const QByteArray cycle = configFile(rootBlob(record(0xFFA70100, record(0xFFFFFFFF))));
-    QByteArray changed = cycle;
-    changed[40] = char(changed[40] ^ 1);
-    QTest::newRow("60-byte file") << cycle << 0 << QByteArray();
-    QTest::newRow("changed byte") << changed << 3 << QByteArray(": This is not a configuration file.\n");
-    QTest::newRow("4133 bytes") << cycle + QByteArray(4133 - 60, '\0') << 3 << QByteArray(": File too big.\n");
-}
-
-void TestConfigShow::command()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(int, exitCode);
-    QFETCH(QByteArray, error);
-
-    const QString path = m_dir.filePath("test.znc");
-    QFile out(path);
-    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
-    out.close();
-    for (const QStringList &args : {QStringList{"config", "show", path}, {"config", "show", path, "--json"}}) {
-        QProcess process;
-        process.start(qEnvironmentVariable("ZNSCAN_CLI"), args);
-        QVERIFY(process.waitForFinished(10000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), exitCode);
-        QCOMPARE(process.readAllStandardError(), error.isEmpty() ? error : path.toUtf8() + error);
-        QCOMPARE(process.readAllStandardOutput().isEmpty(), exitCode != 0);
-    }
-}
 
 QTEST_GUILESS_MAIN(TestConfigShow)
 #include "tst_configshow.moc"
