@@ -12,34 +12,30 @@
 
 namespace {
 
-TagMapFileContents readText(const QByteArray &text)
-{
-    QByteArray copy = text;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    return readTagMap(&buffer);
-}
-
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// "name|description|help|icon|hex" of a key or a named value, "-" if absent.
-QString describe(const TagMapEntries &entries, uint32_t key, qint64 value)
+QString texts(const TagMapValue &v)
+{
+    return QStringList{v.name, v.description, v.help, v.icon, v.hex ? "x" : ""}.join('|');
+}
+
+// "name|description|help|icon|x" of a key, then " value=name" for each named
+// value; of a named value alone when value is given; "-" if absent.
+QString describe(const TagMapEntries &entries, uint32_t key, qint64 value = -1)
 {
     const auto it = entries.constFind(key);
     if (it == entries.cend())
         return QStringLiteral("-");
-    const TagMapValue *v = &*it;
-    if (value >= 0) {
-        const auto vit = it->values.constFind(uint32_t(value));
-        if (vit == it->values.cend())
-            return QStringLiteral("-");
-        v = &*vit;
-    }
-    return QStringList{v->name, v->description, v->help, v->icon, v->hex ? "x" : ""}.join('|');
+    if (value >= 0)
+        return it->values.contains(uint32_t(value)) ? texts(it->values[uint32_t(value)]) : QStringLiteral("-");
+    QString described = texts(*it);
+    for (const TagMapValue &v : it->values)
+        described += QStringLiteral(" %1=%2").arg(TagMap::valueText(v), v.name);
+    return described;
 }
 
 } // namespace
@@ -49,305 +45,223 @@ class TestTagMap : public QObject
     Q_OBJECT
 
 private slots:
-    void lineRules_data();
-    void lineRules();
-    void longLinesAreReadInPieces();
-    void byteOrderMarkOnlyAtStart();
-    void laterLinesOverwrite();
-    void mergeKeepsEarlierDefinitions();
-    void errorListIsCapped();
-    void directoryLoadsCsvFilesOnly();
-    void defaultsPreferResources();
-    void iconResolution_data();
-    void iconResolution();
-    void builtInMap_data();
-    void builtInMap();
+    void lines_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QList<int>>("errors");
+        QTest::addColumn<uint>("key");
+        QTest::addColumn<qint64>("value");     // -1: the key and its named values
+        QTest::addColumn<QString>("expected"); // empty: nothing defined
+
+        const auto ok = [](const char *name, const QByteArray &text, uint key, qint64 value, const QString &expected) {
+            QTest::newRow(name) << text << QList<int>() << key << value << expected;
+        };
+        const auto bad = [](const QByteArrayList &lines) {
+            for (const QByteArray &line : lines)
+                QTest::addRow("error: %s", line.left(30).constData()) << line << QList<int>{1} << 0u << -1ll << QString();
+        };
+        ok("named value, key stays unnamed", "\"0x10A70006:3\",\"270\xC2\xB0\",", 0x10A70006, -1,
+           QString::fromUtf8("|||| 3=270\u00B0"));
+        bad({"\"0x02A70001\",Development mode,\"d\"", "\"0\",\"n\",", "\"0x10A7G\",\"n\",", "\"0x100000000\",\"n\",",
+             "\"-1\",\"n\",", "\"5:z\",\"v\",", "\"5:\",\"v\",", "\"5:1:2\",\"v\",", "\"9\"x,\"n\",", "\"9\",\"n\"",
+             "\"9\",\"n, d", ",,,h", ",,,,i", ",\"n\","});
+        ok("unquoted fields", "0x02A70001,Mode,desc", 0x02A70001, -1, "Mode|desc|||");
+        ok("flag field with other letters", "\"1\",\"C\",\"D\",,,\"abxy\"", 1, -1, "C|D|||x");
+        ok("upper-case X is not the flag", "\"1\",\"C\",\"D\",,,\"X\"", 1, -1, "C|D|||");
+        ok("all six fields", "'7', 'n' , 'd','<b>h</b>','ic','x'\r\n", 7, -1, "n|d|<b>h</b>|ic|x");
+        ok("decimal key", "\"4096\",\"n\",", 4096, -1, "n||||");
+        ok("upper-case 0X prefix", "\"0XFF\",\"n\",", 255, -1, "n||||");
+        ok("largest key", "\"4294967295\",\"n\",", 0xFFFFFFFF, -1, "n||||");
+        ok("value 0x alone is 0 without hex", "\"5:0x\",\"zero\",", 5, 0, "zero||||");
+        ok("value in hex sets hex", "\"5:0x1F\",\"v\",", 5, 31, "v||||x");
+        ok("value with 0X does not set hex", "\"5:0X1F\",\"v\",", 5, 31, "v||||");
+        ok("doubled quotes", "\"9\",\"a \"\"b\"\" c\",'it''s'", 9, -1, "a \"b\" c|it's|||");
+        ok("comma inside quotes", "\"9\",\"a, b\",", 9, -1, "a, b||||");
+        ok("blanks around fields", " \t\"9\" , \"n\"\t,\v\"d\" \f", 9, -1, "n|d|||");
+        ok("junk after description ignored", "\"9\",\"n\",\"d\" junk,\"h\"", 9, -1, "n|d|||");
+        ok("open quote in help drops help", "\"9\",\"n\",\"d\",\"h, i", 9, -1, "n|d|||");
+        ok("NUL ends the line", QByteArray("\"9\",\"n\",\"d\"\0,\"h\"", 16), 9, -1, "n|d|||");
+        ok("comment", "  # \"9\",\"n\",", 9, -1, {});
+        ok("separator ,,,,", ",,,,\r\n", 0, -1, {});
+        ok("separator with flags", ",,,,,x", 0, -1, {});
+        // Field limits.
+        const QByteArray key62 = "0x" + QByteArray(59, '0') + "1";
+        ok("key 62 bytes", "\"" + key62 + "\",n,", 1, -1, "n||||");
+        ok("name 1022 bytes", "1,\"" + QByteArray(1022, 'n') + "\",", 1, -1, QString(1022, 'n') + "||||");
+        ok("doubled quotes count once", "1,\"" + QByteArray(1020, 'n') + "\"\"\",", 1, -1, QString(1020, 'n') + "\"||||");
+        ok("description 4094 bytes", "1,n," + QByteArray(4094, 'd'), 1, -1, "n|" + QString(4094, 'd') + "|||");
+        ok("icon 254 bytes", "1,n,d,h," + QByteArray(254, 'i') + ",x", 1, -1, "n|d|h|" + QString(254, 'i') + "|x");
+        ok("icon 255 bytes: empty, flags unread", "1,n,d,h," + QByteArray(255, 'i') + ",x", 1, -1, "n|d|h||");
+        ok("flags 255 bytes: empty", "1,n,d,h,i," + QByteArray(255, 'x'), 1, -1, "n|d|h|i|");
+        ok("help 16382 bytes fits a piece", "1,n,,'" + QByteArray(16370, 'h') + "'", 1, -1,
+           "n||" + QString(16370, 'h') + "||");
+        bad({"\"" + key62 + "0\",n,", "1,\"" + QByteArray(1023, 'n') + "\",", "1,n,'" + QByteArray(4095, 'd') + "'"});
+        // 16383 bytes per read: the rest of a long line is read as the next line.
+        QTest::newRow("long line in pieces") << "1,n,'" + QByteArray(16378, 'd') + "2,rest,\nbad line\n3,ok,\n"
+                                             << QList<int>{1, 3} << 2u << -1ll << "rest||||";
+        QTest::newRow("byte order mark first") << QByteArray("\xEF\xBB\xBF\"1\",\"a\",\r\n\"2\",\"b\",\r\n")
+                                               << QList<int>() << 1u << -1ll << "a||||";
+        QTest::newRow("byte order mark later") << QByteArray("\"1\",\"a\",\r\n\xEF\xBB\xBF\"2\",\"b\",\r\n")
+                                               << QList<int>{2} << 1u << -1ll << "a||||";
+        QTest::newRow("later lines overwrite") << QByteArray("\"5:1\",\"one\",\n\"5\",\"first\",\"d1\",\"h1\",\"i1\",\"x\"\n"
+                                                             "\"5:1\",\"uno\",\n\"5:2\",\"two\",\n\"5\",\"second\",\n")
+                                               << QList<int>() << 5u << -1ll << "second|||| 1=uno 2=two";
+    }
+
+    void lines()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QList<int>, errors);
+        QFETCH(uint, key);
+        QFETCH(qint64, value);
+        QFETCH(QString, expected);
+
+        QByteArray copy = text;
+        QBuffer buffer(&copy);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const TagMapFileContents contents = readTagMap(&buffer);
+        QCOMPARE(contents.errorLines, errors);
+        if (expected.isEmpty())
+            QVERIFY(contents.entries.isEmpty());
+        else
+            QCOMPARE(describe(contents.entries, key, value), expected);
+    }
+
+    void mergeKeepsEarlierDefinitions()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath("a.csv"), "\"5\",\"A\",\"from a\"\n\"5:1\",\"a-one\",\n"));
+        QVERIFY(writeFile(dir.filePath("b.csv"), "\"5\",\"B\",\"from b\",,,\"x\"\n\"5:1\",\"b-one\",\n\"5:2\",\"b-two\",\n"
+                                                 "\"6:1\",\"six-one\",\n"));
+        TagMap map;
+        map.loadFile(dir.filePath("a.csv"));
+        map.loadFile(dir.filePath("b.csv"));
+        QVERIFY(map.errors().isEmpty());
+        QCOMPARE(describe(map.entries(), 5), QStringLiteral("A|from a||| 1=a-one"));
+        QCOMPARE(map.valueName(5, 1), QStringLiteral("a-one"));
+        QCOMPARE(map.valueName(5, 2), QString());
+        QCOMPARE(map.valueName(6, 1), QStringLiteral("six-one"));
+        QCOMPARE(map.valueName(7, 1), QString());
+    }
+
+    void errorListIsCapped()
+    {
+        // The cap counts over all files; a file that cannot be opened is always reported.
+        QTemporaryDir dir;
+        const QString first = dir.filePath("first.csv");
+        const QString second = dir.filePath("second.csv");
+        const QString missing = dir.filePath("missing.csv");
+        QVERIFY(writeFile(first, QByteArray("x\n").repeated(15)));
+        QVERIFY(writeFile(second, QByteArray("\"1\",\"ok\",\n") + QByteArray("y\n").repeated(10)));
+        TagMap map;
+        for (const QString &file : {first, second, missing})
+            map.loadFile(file);
+        QCOMPARE(map.errors().size(), 22);
+        QCOMPARE(map.errors().at(14), first + ": Error in line 15.");
+        QCOMPARE(map.errors().at(19), second + ": Error in line 6.");
+        QCOMPARE(map.errors().at(20), QStringLiteral("Further error reporting suppressed."));
+        QVERIFY(map.errors().at(21).startsWith("Cannot open tag map " + missing + ": "));
+        QVERIFY(map.errors().at(21).size() > QString("Cannot open tag map " + missing + ": ").size());
+        QVERIFY(map.find(1));
+    }
+
+    void directoryLoadsCsvFilesOnly()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath("upper.CSV"), "\"1\",\"upper\",\n"));
+        QVERIFY(writeFile(dir.filePath("plain.csv"), "\"2\",\"plain\",\n"));
+        QVERIFY(writeFile(dir.filePath("backup.csv.bak"), "\"3\",\"backup\",\n"));
+        QVERIFY(writeFile(dir.filePath("other.txt"), "\"4\",\"other\",\n"));
+        QVERIFY(QDir(dir.path()).mkpath("nested.csv") && QDir(dir.path()).mkpath("sub"));
+        QVERIFY(writeFile(dir.filePath("sub/deep.csv"), "\"5\",\"deep\",\n"));
+        TagMap map;
+        map.loadDirectory(dir.path());
+        map.loadDirectory(dir.filePath("does-not-exist"));
+        QVERIFY(map.errors().isEmpty());
+        QCOMPARE(map.entries().keys(), (QList<uint32_t>{1, 2}));
+    }
+
+    void defaultsPreferResources()
+    {
+        // A maps directory next to the program may only add keys.
+        const QString mapsDir = QCoreApplication::applicationDirPath() + "/maps";
+        QVERIFY(QDir().mkpath(mapsDir));
+        const QString extra = mapsDir + "/tst_tagmap_extra.csv";
+        QVERIFY(writeFile(extra, "\"0x02A70001\",\"Overridden\",\n\"0x02A7FFFF\",\"Extra\",\nbroken\n"));
+        TagMap map;
+        map.loadFile(extra); // stale state that loadDefaults must clear
+        map.loadDefaults();
+        QFile::remove(extra);
+        QDir().rmdir(mapsDir);
+        QCOMPARE(map.find(0x02A70001)->name, QStringLiteral("Development mode"));
+        QCOMPARE(map.find(0x02A7FFFF)->name, QStringLiteral("Extra"));
+        QCOMPARE(map.errors(), QStringList{extra + ": Error in line 3."});
+    }
+
+    void iconResolution_data()
+    {
+        QTest::addColumn<QByteArray>("map");
+        QTest::addColumn<QStringList>("files"); // created in the working directory
+        QTest::addColumn<uint>("key");
+        QTest::addColumn<QString>("expected");
+
+        const auto row = [](const char *name, const QByteArray &map, const QStringList &files, uint key,
+                            const QString &expected) { QTest::newRow(name) << map << files << key << expected; };
+        const QString empty = QStringLiteral(":/icons/i16_empty.png");
+        const QByteArray mine = "\"0x11A70001\",\"n\",\"d\",,\"mine\"\n";
+        row("root folder", {}, {}, 0xFFFFFFFF, ":/icons/i16_folder.png");
+        row("bitarray", {}, {}, 0x07A70001, ":/icons/i16_data.png");
+        row("point has none", {}, {}, 0x20A70001, empty);
+        row("unlisted type", {}, {}, 0x30A70001, empty);
+        row("entry icon from resources", "\"0x11A70001\",\"n\",\"d\",,\"i16_bool\"\n", {}, 0x11A70001,
+            ":/icons/i16_bool.png");
+        row("entry icon missing", mine, {}, 0x11A70001, empty);
+        row("xpm under icons", mine, {"icons/mine.xpm"}, 0x11A70001, "icons/mine.xpm");
+        row("png before xpm", mine, {"mine.xpm", "icons/mine.png"}, 0x11A70001, "icons/mine.png");
+        row("working directory first", mine, {"mine.png", "icons/mine.png"}, 0x11A70001, "mine.png");
+        row("other keys keep type icon", mine, {"mine.png"}, 0x11A70002, ":/icons/i16_uint.png");
+    }
+
+    void iconResolution()
+    {
+        QFETCH(QByteArray, map);
+        QFETCH(QStringList, files);
+        QFETCH(uint, key);
+        QFETCH(QString, expected);
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid() && QDir(dir.path()).mkpath("icons"));
+        for (const QString &file : std::as_const(files))
+            QVERIFY(writeFile(dir.filePath(file), "not really an image"));
+        QVERIFY(writeFile(dir.filePath("map.csv"), map));
+        const QString oldCwd = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        TagMap tagMap;
+        tagMap.loadFile(dir.filePath("map.csv"));
+        const QString path = tagMap.iconPathFor(key);
+        QDir::setCurrent(oldCwd);
+        QCOMPARE(path, expected);
+        if (expected.startsWith(":/icons/i16_") && !expected.endsWith("_empty.png"))
+            QVERIFY(!tagMap.iconFor(key).isNull());
+    }
+
+    void builtInMap()
+    {
+        TagMap map;
+        map.loadFile(":/maps/znmap.csv");
+        QCOMPARE(map.errors(), QStringList());
+        QCOMPARE(map.entries().size(), 125);
+        for (const TagMapEntry &entry : map.entries())
+            QCOMPARE(entry.key & 0x00FF0000, 0x00A70000u);
+        QCOMPARE(describe(map.entries(), 0xFFA70000), "General|General configuration|||");
+        QCOMPARE(describe(map.entries(), 0x14A70107), "Syslog Host|Static IP address of syslog server|||");
+        QCOMPARE(describe(map.entries(), 0x11A70107), "Syslog Port|Static port number of syslog server|Default: 514||");
+        QCOMPARE(describe(map.entries(), 0x11A70514),
+                 QString::fromUtf8("Brightness limit|Max brightness setting for LEDs (0\u20264095)|||"));
+        QCOMPARE(describe(map.entries(), 0x10A70516), "Tile layout|Geometry of LED tiles||| 0=48x16x32 1=8x8 2=16x16 "
+                                                      "3=32x8 4=32x16 5=72x24x2 6=48x16x2");
+    }
 };
-
-void TestTagMap::lineRules_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<uint>("key");
-    QTest::addColumn<qint64>("value");    // -1: the key itself
-    QTest::addColumn<QString>("expected"); // "-": skipped; empty: an error line
-
-    const auto ok = [](const char *name, const QByteArray &line, uint key, qint64 value, const QString &expected) {
-        QTest::newRow(name) << line << key << value << expected;
-    };
-    const auto bad = [](const char *name, const QByteArray &line) {
-        QTest::newRow(name) << line << 0u << qint64(-1) << QString();
-    };
-    ok("named value, key stays unnamed", "\"0x10A70006:3\",\"270\xC2\xB0\",", 0x10A70006, 3,
-       QString::fromUtf8("270\u00B0||||"));
-    ok("entry made by a value line has empty texts", "\"0x10A70006:3\",\"270\",", 0x10A70006, -1, "||||");
-    bad("unquoted name with a space", "\"0x02A70001\",Development mode,\"d\"");
-    ok("unquoted fields", "0x02A70001,Mode,desc", 0x02A70001, -1, "Mode|desc|||");
-    ok("quoted x flag sets hex", "\"0x11A70512\",\"C\",\"D\",,,\"x\"", 0x11A70512, -1, "C|D|||x");
-    ok("flag field with other letters", "\"1\",\"C\",\"D\",,,\"abxy\"", 1, -1, "C|D|||x");
-    ok("upper-case X is not the flag", "\"1\",\"C\",\"D\",,,\"X\"", 1, -1, "C|D|||");
-    ok("all six fields", "'7', 'n' , 'd','<b>h</b>','ic','x'\r\n", 7, -1, "n|d|<b>h</b>|ic|x");
-    bad("key 0", "\"0\",\"n\",");
-    bad("G after hex digits", "\"0x10A7G\",\"n\",");
-    ok("decimal key", "\"4096\",\"n\",", 4096, -1, "n||||");
-    ok("upper-case 0X prefix", "\"0XFF\",\"n\",", 255, -1, "n||||");
-    bad("key beyond 32 bits", "\"0x100000000\",\"n\",");
-    ok("largest key", "\"4294967295\",\"n\",", 0xFFFFFFFF, -1, "n||||");
-    bad("signed key", "\"-1\",\"n\",");
-    ok("value 0x alone is 0 without hex", "\"5:0x\",\"zero\",", 5, 0, "zero||||");
-    ok("value in hex sets hex", "\"5:0x1F\",\"v\",", 5, 31, "v||||x");
-    ok("value with 0X does not set hex", "\"5:0X1F\",\"v\",", 5, 31, "v||||");
-    bad("bad value", "\"5:z\",\"v\",");
-    bad("empty value", "\"5:\",\"v\",");
-    bad("second colon", "\"5:1:2\",\"v\",");
-    ok("doubled quotes", "\"9\",\"a \"\"b\"\" c\",'it''s'", 9, -1, "a \"b\" c|it's|||");
-    ok("comma inside quotes", "\"9\",\"a, b\",", 9, -1, "a, b||||");
-    ok("blanks around fields", " \t\"9\" , \"n\"\t,\v\"d\" \f", 9, -1, "n|d|||");
-    ok("junk after description ignored", "\"9\",\"n\",\"d\" junk,\"h\"", 9, -1, "n|d|||");
-    bad("junk after quoted key", "\"9\"x,\"n\",");
-    bad("no comma after name", "\"9\",\"n\"");
-    bad("open quote in name", "\"9\",\"n, d");
-    ok("open quote in help drops help", "\"9\",\"n\",\"d\",\"h, i", 9, -1, "n|d|||");
-    ok("NUL ends the line", QByteArray("\"9\",\"n\",\"d\"\0,\"h\"", 16), 9, -1, "n|d|||");
-    ok("comment", "  # \"9\",\"n\",", 9, -1, "-");
-    ok("separator ,,,,", ",,,,\r\n", 0, -1, "-");
-    ok("separator with flags", ",,,,,x", 0, -1, "-");
-    bad("separator with help", ",,,h");
-    bad("separator with icon", ",,,,i");
-    bad("name without key", ",\"n\",");
-    // Field limits.
-    const QByteArray key62 = "0x" + QByteArray(59, '0') + "1";
-    ok("key 62 bytes", "\"" + key62 + "\",n,", 1, -1, "n||||");
-    bad("key 63 bytes", "\"" + key62 + "0\",n,");
-    ok("name 1022 bytes", "1,\"" + QByteArray(1022, 'n') + "\",", 1, -1, QString(1022, 'n') + "||||");
-    bad("name 1023 bytes", "1,\"" + QByteArray(1023, 'n') + "\",");
-    ok("doubled quotes count once", "1,\"" + QByteArray(1020, 'n') + "\"\"\",", 1, -1, QString(1020, 'n') + "\"||||");
-    ok("description 4094 bytes", "1,n," + QByteArray(4094, 'd'), 1, -1, "n|" + QString(4094, 'd') + "|||");
-    bad("description 4095 bytes", "1,n,'" + QByteArray(4095, 'd') + "'");
-    ok("icon 254 bytes", "1,n,d,h," + QByteArray(254, 'i') + ",x", 1, -1, "n|d|h|" + QString(254, 'i') + "|x");
-    ok("icon 255 bytes: empty, flags unread", "1,n,d,h," + QByteArray(255, 'i') + ",x", 1, -1, "n|d|h||");
-    ok("flags 255 bytes: empty", "1,n,d,h,i," + QByteArray(255, 'x'), 1, -1, "n|d|h|i|");
-    ok("help 16382 bytes fits a piece", "1,n,,'" + QByteArray(16370, 'h') + "'", 1, -1,
-       "n||" + QString(16370, 'h') + "||");
-}
-
-void TestTagMap::lineRules()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(uint, key);
-    QFETCH(qint64, value);
-    QFETCH(QString, expected);
-
-    const TagMapFileContents contents = readText(line);
-    QCOMPARE(contents.errorLines, expected.isEmpty() ? QList<int>{1} : QList<int>());
-    if (expected.isEmpty() || expected == QLatin1String("-"))
-        QVERIFY(contents.entries.isEmpty());
-    else
-        QCOMPARE(describe(contents.entries, key, value), expected);
-}
-
-void TestTagMap::longLinesAreReadInPieces()
-{
-    // 16383 bytes per read: the rest of a long line is read as the next line.
-    const QByteArray text = "1,n,'" + QByteArray(16378, 'd') + "2,rest,\n" + "bad line\n" + "3,ok,\n";
-    const TagMapFileContents contents = readText(text);
-    QCOMPARE(contents.errorLines, (QList<int>{1, 3}));
-    QCOMPARE(describe(contents.entries, 2, -1), QStringLiteral("rest||||"));
-    QCOMPARE(describe(contents.entries, 3, -1), QStringLiteral("ok||||"));
-}
-
-void TestTagMap::byteOrderMarkOnlyAtStart()
-{
-    const TagMapFileContents first = readText("\xEF\xBB\xBF\"1\",\"a\",\r\n\"2\",\"b\",\r\n");
-    QVERIFY(first.errorLines.isEmpty());
-    QCOMPARE(first.entries.size(), 2);
-
-    const TagMapFileContents second = readText("\"1\",\"a\",\r\n\xEF\xBB\xBF\"2\",\"b\",\r\n");
-    QCOMPARE(second.errorLines, QList<int>{2});
-}
-
-void TestTagMap::laterLinesOverwrite()
-{
-    const TagMapFileContents contents = readText("\"5:1\",\"one\",\n"
-                                                 "\"5\",\"first\",\"d1\",\"h1\",\"i1\",\"x\"\n"
-                                                 "\"5:1\",\"uno\",\n"
-                                                 "\"5:2\",\"two\",\n"
-                                                 "\"5\",\"second\",\n");
-    QVERIFY(contents.errorLines.isEmpty());
-    QCOMPARE(describe(contents.entries, 5, -1), QStringLiteral("second||||"));
-    QCOMPARE(describe(contents.entries, 5, 1), QStringLiteral("uno||||"));
-    QCOMPARE(describe(contents.entries, 5, 2), QStringLiteral("two||||"));
-}
-
-void TestTagMap::mergeKeepsEarlierDefinitions()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(writeFile(dir.filePath("a.csv"), "\"5\",\"A\",\"from a\"\n\"5:1\",\"a-one\",\n"));
-    QVERIFY(writeFile(dir.filePath("b.csv"),
-                      "\"5\",\"B\",\"from b\",,,\"x\"\n\"5:1\",\"b-one\",\n\"5:2\",\"b-two\",\n"
-                      "\"6:1\",\"six-one\",\n"));
-    TagMap map;
-    map.loadFile(dir.filePath("a.csv"));
-    map.loadFile(dir.filePath("b.csv"));
-    QVERIFY(map.errors().isEmpty());
-    QCOMPARE(describe(map.entries(), 5, -1), QStringLiteral("A|from a|||"));
-    QCOMPARE(map.find(5)->values.keys(), QList<uint32_t>{1});
-    QCOMPARE(map.valueName(5, 1), QStringLiteral("a-one"));
-    QCOMPARE(map.valueName(5, 2), QString());
-    QCOMPARE(map.valueName(6, 1), QStringLiteral("six-one"));
-    QCOMPARE(map.valueName(7, 1), QString());
-}
-
-void TestTagMap::errorListIsCapped()
-{
-    // The cap counts over all files; a file that cannot be opened is always reported.
-    QTemporaryDir dir;
-    const QString first = dir.filePath("first.csv");
-    const QString second = dir.filePath("second.csv");
-    const QString missing = dir.filePath("missing.csv");
-    QVERIFY(writeFile(first, QByteArray("x\n").repeated(15)));
-    QVERIFY(writeFile(second, QByteArray("\"1\",\"ok\",\n") + QByteArray("y\n").repeated(10)));
-
-    TagMap map;
-    map.loadFile(first);
-    map.loadFile(second);
-    map.loadFile(missing);
-    QCOMPARE(map.errors().size(), 22);
-    QCOMPARE(map.errors().first(), first + ": Error in line 1.");
-    QCOMPARE(map.errors().at(14), first + ": Error in line 15.");
-    QCOMPARE(map.errors().at(15), second + ": Error in line 2.");
-    QCOMPARE(map.errors().at(19), second + ": Error in line 6.");
-    QCOMPARE(map.errors().at(20), QStringLiteral("Further error reporting suppressed."));
-    QVERIFY(map.errors().at(21).startsWith("Cannot open tag map " + missing + ": "));
-    QVERIFY(map.errors().at(21).size() > QString("Cannot open tag map " + missing + ": ").size());
-    QVERIFY(map.find(1));
-}
-
-void TestTagMap::directoryLoadsCsvFilesOnly()
-{
-    QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath("upper.CSV"), "\"1\",\"upper\",\n"));
-    QVERIFY(writeFile(dir.filePath("plain.csv"), "\"2\",\"plain\",\n"));
-    QVERIFY(writeFile(dir.filePath("backup.csv.bak"), "\"3\",\"backup\",\n"));
-    QVERIFY(writeFile(dir.filePath("other.txt"), "\"4\",\"other\",\n"));
-    QVERIFY(QDir(dir.path()).mkpath("nested.csv"));
-    QVERIFY(QDir(dir.path()).mkpath("sub"));
-    QVERIFY(writeFile(dir.filePath("sub/deep.csv"), "\"5\",\"deep\",\n"));
-
-    TagMap map;
-    map.loadDirectory(dir.path());
-    map.loadDirectory(dir.filePath("does-not-exist"));
-    QVERIFY(map.errors().isEmpty());
-    QCOMPARE(map.entries().keys(), (QList<uint32_t>{1, 2}));
-}
-
-void TestTagMap::defaultsPreferResources()
-{
-    // A maps directory next to the program may only add keys.
-    const QString mapsDir = QCoreApplication::applicationDirPath() + "/maps";
-    QVERIFY(QDir().mkpath(mapsDir));
-    const QString extra = mapsDir + "/tst_tagmap_extra.csv";
-    QVERIFY(writeFile(extra, "\"0x02A70001\",\"Overridden\",\n\"0x02A7FFFF\",\"Extra\",\nbroken\n"));
-
-    TagMap map;
-    map.loadFile(extra); // stale state that loadDefaults must clear
-    map.loadDefaults();
-    QFile::remove(extra);
-    QDir().rmdir(mapsDir);
-
-    QCOMPARE(map.find(0x02A70001)->name, QStringLiteral("Development mode"));
-    QCOMPARE(map.find(0x02A7FFFF)->name, QStringLiteral("Extra"));
-    QCOMPARE(map.errors(), QStringList{extra + ": Error in line 3."});
-}
-
-void TestTagMap::iconResolution_data()
-{
-    QTest::addColumn<QByteArray>("map");
-    QTest::addColumn<QStringList>("files"); // created in the working directory
-    QTest::addColumn<uint>("key");
-    QTest::addColumn<QString>("expected");
-
-    const auto row = [](const char *name, const QByteArray &map, const QStringList &files, uint key,
-                        const QString &expected) { QTest::newRow(name) << map << files << key << expected; };
-    const QString empty = QStringLiteral(":/icons/i16_empty.png");
-    const QByteArray mine = "\"0x11A70001\",\"n\",\"d\",,\"mine\"\n";
-    row("root folder", {}, {}, 0xFFFFFFFF, ":/icons/i16_folder.png");
-    row("bitarray", {}, {}, 0x07A70001, ":/icons/i16_data.png");
-    row("point has none", {}, {}, 0x20A70001, empty);
-    row("unlisted type", {}, {}, 0x30A70001, empty);
-    row("entry icon from resources", "\"0x11A70001\",\"n\",\"d\",,\"i16_bool\"\n", {}, 0x11A70001,
-        ":/icons/i16_bool.png");
-    row("entry icon missing", mine, {}, 0x11A70001, empty);
-    row("xpm under icons", mine, {"icons/mine.xpm"}, 0x11A70001, "icons/mine.xpm");
-    row("png before xpm", mine, {"mine.xpm", "icons/mine.png"}, 0x11A70001, "icons/mine.png");
-    row("working directory first", mine, {"mine.png", "icons/mine.png"}, 0x11A70001, "mine.png");
-    row("other keys keep type icon", mine, {"mine.png"}, 0x11A70002, ":/icons/i16_uint.png");
-}
-
-void TestTagMap::iconResolution()
-{
-    QFETCH(QByteArray, map);
-    QFETCH(QStringList, files);
-    QFETCH(uint, key);
-    QFETCH(QString, expected);
-
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString oldCwd = QDir::currentPath();
-    QVERIFY(QDir(dir.path()).mkpath("icons"));
-    for (const QString &file : std::as_const(files))
-        QVERIFY(writeFile(dir.filePath(file), "not really an image"));
-    QVERIFY(writeFile(dir.filePath("map.csv"), map));
-
-    QDir::setCurrent(dir.path());
-    TagMap tagMap;
-    tagMap.loadFile(dir.filePath("map.csv"));
-    const QString path = tagMap.iconPathFor(key);
-    QDir::setCurrent(oldCwd);
-
-    QCOMPARE(path, expected);
-    if (expected.startsWith(":/icons/i16_") && expected != QLatin1String(":/icons/i16_empty.png"))
-        QVERIFY(!tagMap.iconFor(key).isNull());
-}
-
-void TestTagMap::builtInMap_data()
-{
-    QTest::addColumn<uint>("key");
-    QTest::addColumn<QString>("texts"); // "name|description|help||hex" and the named values
-
-    QTest::newRow("first line") << 0xFFA70000u << "General|General configuration|||";
-    QTest::newRow("named values") << 0x10A70006u << QString::fromUtf8("Display Orientation|Selects default "
-                                                                      "orientation of framebuffer display|||"
-                                                                      " 0=0\u00B0 1=90\u00B0 2=180\u00B0 3=270\u00B0");
-    QTest::newRow("same tag, IPv4") << 0x14A70107u << "Syslog Host|Static IP address of syslog server|||";
-    QTest::newRow("same tag, UInt, help") << 0x11A70107u
-                                          << "Syslog Port|Static port number of syslog server|Default: 514||";
-    QTest::newRow("hex flag") << 0x11A70512u << "Color correction|Signage Display Panel Color Correction (RGB888)|||x";
-    QTest::newRow("ttyS31") << 0xFFA7021Fu << "ttyS31||||";
-    QTest::newRow("GPIO Pairing 0") << 0xFFA70400u << "GPIO Pairing 0||||";
-    QTest::newRow("Unit 4 Geometry") << 0x21A70504u << "Unit 4 Geometry|Sub Unit 4 Geometry|||";
-    QTest::newRow("ellipsis") << 0x11A70514u << QString::fromUtf8("Brightness limit|Max brightness setting for LEDs "
-                                                                  "(0\u20264095)|||");
-    QTest::newRow("last line") << 0x10A70516u << "Tile layout|Geometry of LED tiles||| 0=48x16x32 1=8x8 2=16x16 "
-                                                 "3=32x8 4=32x16 5=72x24x2 6=48x16x2";
-}
-
-void TestTagMap::builtInMap()
-{
-    QFETCH(uint, key);
-    QFETCH(QString, texts);
-
-    TagMap map;
-    map.loadFile(":/maps/znmap.csv");
-    QCOMPARE(map.errors(), QStringList());
-    QCOMPARE(map.entries().size(), 125);
-    for (const TagMapEntry &entry : map.entries())
-        QCOMPARE(entry.key & 0x00FF0000, 0x00A70000u);
-    QString described = describe(map.entries(), key, -1);
-    for (const TagMapValue &value : map.find(key)->values)
-        described += QStringLiteral(" %1=%2").arg(TagMap::valueText(value), value.name);
-    QCOMPARE(described, texts);
-}
 
 QTEST_MAIN(TestTagMap)
 #include "tst_tagmap.moc"
