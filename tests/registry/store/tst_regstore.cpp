@@ -14,275 +14,236 @@ class TestRegStore : public QObject {
     Q_OBJECT
 
 private slots:
-    void open_data();
-    void open();
-    void openRefusesBadArguments();
-    void exampleBlob();
-    void walk_data();
-    void walk();
-    void openSection();
-    void removeDetachesHandle();
-    void children_data();
-    void children();
-    void dump();
+    void open_data()
+    {
+        QTest::addColumn<QByteArray>("blob");
+        QTest::addColumn<int>("capacity");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<int>("dirty");
+
+        const QByteArray empty = rootBlob();
+        const QByteArray value = record(0x02A70001, "\x01");
+        const QByteArray full = rootBlob(QByteArray(56, 'x'));
+        QTest::newRow("zeros") << QByteArray(4096, '\0') << 4096 << empty << 1;
+        QTest::newRow("capacity of one header") << empty << 8 << empty << 0;
+        QTest::newRow("root fills the capacity") << full << 64 << full << 0;
+        QTest::newRow("root one byte beyond") << rawRecord(0xFFFFFFFF, 57, QByteArray(56, 'x')) << 64 << empty << 1;
+        QTest::newRow("root length 0xFFFFFFFF") << rawRecord(0xFFFFFFFF, 0xFFFFFFFF) << 64 << empty << 1;
+        QTest::newRow("root is a value") << record(0x02FFFFFF, value) << 64 << empty << 1;
+        QTest::newRow("root key gets its low bytes") << record(0xFF000000, value) << 64 << rootBlob(value) << 1;
+        const QByteArray damaged = rootBlob(rawRecord(0x02A70001, 99));
+        QTest::newRow("damaged child is kept") << damaged << 64 << damaged << 0;
+    }
+
+    void open()
+    {
+        QFETCH(QByteArray, blob);
+        QFETCH(int, capacity);
+        QFETCH(QByteArray, expected);
+        QFETCH(int, dirty);
+
+        OpenStore s(blob, capacity);
+        QVERIFY(s.root);
+        QCOMPARE(s.blob(), expected);
+        QCOMPARE(reg_is_dirty(s.root), dirty);
+        // A repair rewrites the header only; whatever lies behind it stays.
+        QCOMPARE(s.snapshot().mid(8), storeBuffer(blob, capacity).mid(8));
+    }
+
+    void openRefusesBadArguments()
+    {
+        uint8_t bytes[8] = {};
+        QVERIFY(!reg_open(nullptr, 4096));
+        QVERIFY(!reg_open(bytes, 7));
+        QCOMPARE(QByteArray(reinterpret_cast<char *>(bytes), 8), QByteArray(8, '\0'));
+        reg_close(nullptr);
+    }
+
+    void exampleBlob()
+    {
+        OpenStore s(QByteArray(4096, '\0'), 4096);
+        RegistryHandle *section = reg_create_section(s.root, 0xFFA70000);
+        QVERIFY(section);
+        QCOMPARE(reg_set(section, 0x02A70001, "\x01", 1), 1);
+        QCOMPARE(s.blob(), QByteArray::fromHex("FFFFFFFF 11000000 0000A7FF 09000000 0100A702 01000000 01"));
+        QCOMPARE(reg_used_size(s.root), size_t(25));
+    }
+
+    void walk_data()
+    {
+        QTest::addColumn<QByteArray>("contents"); // of the root
+        QTest::addColumn<KeyList>("path");        // sections to open from the root
+        QTest::addColumn<KeyList>("visible");
+        QTest::addColumn<KeyList>("hidden");
+
+        const QByteArray a = record(0x01A70001, le32(1));
+        const QByteArray b = record(0x03A70002, "bb");
+        const auto row = [](const char *name, const QByteArray &contents, const KeyList &path, const KeyList &visible,
+                            const KeyList &hidden) { QTest::newRow(name) << contents << path << visible << hidden; };
+        row("empty root", {}, {}, {}, {});
+        row("last child ends at the section end", a + b, {}, {0x01A70001, 0x03A70002}, {});
+        row("last child too long", a + rawRecord(0x03A70002, 3, "bb"), {}, {0x01A70001}, {0x03A70002});
+        row("first child too long hides all", rawRecord(0x01A70001, 20, le32(1)) + b, {}, {}, {0x01A70001});
+        row("length 0xFFFFFFFF", a + rawRecord(0x03A70002, 0xFFFFFFFF, "bb"), {}, {0x01A70001}, {0x03A70002});
+        row("fewer than 8 bytes left", a + QByteArray("\x02\x00\xA7\x03\x00\x00\x00", 7), {}, {0x01A70001}, {});
+        row("damage stays inside its section", record(0xFFA70010, a + rawRecord(0x03A70002, 9, "bb")) + b,
+            {0xFFA70010}, {0x01A70001}, {0x03A70002});
+        row("sibling after damaged section", record(0xFFA70010, rawRecord(0x01A70001, 5, le32(1))) + b, {},
+            {0xFFA70010, 0x03A70002}, {});
+        row("child longer than its section",
+            record(0xFFA70010, rawRecord(0x01A70001, 4, QByteArray())) + record(0x01A70005, le32(5)), {0xFFA70010}, {},
+            {0x01A70001});
+    }
+
+    void walk()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(KeyList, path);
+        QFETCH(KeyList, visible);
+        QFETCH(KeyList, hidden);
+
+        OpenStore s(rootBlob(contents), 256);
+        QCOMPARE(reg_is_dirty(s.root), 0);
+        RegistryHandle *h = s.root;
+        for (uint32_t key : path) {
+            h = reg_open_section(h, key);
+            QVERIFY(h);
+        }
+        QCOMPARE(keysOf(h), visible);
+        QCOMPARE(reg_key_at(h, int(visible.size())), 0u);
+        QCOMPARE(reg_key_at(h, -1), 0u);
+        for (int i = 0; i < visible.size(); ++i)
+            QCOMPARE(reg_index_of(h, visible[i]), i);
+        for (uint32_t key : hidden) {
+            uint32_t length = 99;
+            QCOMPARE(reg_index_of(h, key), -1);
+            QVERIFY(!reg_get(h, key, &length));
+            QCOMPARE(length, 0u);
+        }
+    }
+
+    void openSection()
+    {
+        OpenStore s(rootBlob(record(0xFFA70001, record(0xFFA70002)) + record(0x01A70003, le32(3))), 128);
+        RegistryHandle *child = reg_create_section(s.root, 0xFFA70001); // opened, not created again
+        QVERIFY(child);
+        QCOMPARE(reg_open_section(s.root, 0xFFA70001), child);
+        QCOMPARE(reg_open_section(child, 0xFFFFFFFF), s.root);
+        QVERIFY(!reg_open_section(s.root, 0xFFFFFFFF));
+        QVERIFY(!reg_create_section(child, 0xFFFFFFFF)); // the key names the parent, never a child
+        QVERIFY(!reg_open_section(s.root, 0x01A70003));  // a value key
+        QVERIFY(!reg_open_section(s.root, 0xFFA70002));  // not a child of the root
+        RegistryHandle *grandChild = reg_open_section(child, 0xFFA70002);
+        QVERIFY(grandChild);
+        QCOMPARE(reg_open_section(grandChild, 0xFFFFFFFF), child);
+        QCOMPARE(reg_section_key(grandChild), 0xFFA70002u);
+        QCOMPARE(reg_is_dirty(s.root), 0);
+    }
+
+    void removeDetachesHandle()
+    {
+        OpenStore s(rootBlob(record(0xFFA70001, record(0x01A70002, le32(2))) + record(0x03A70003, "x")), 128);
+        RegistryHandle *section = reg_open_section(s.root, 0xFFA70001);
+        const QByteArray before = s.snapshot();
+        QCOMPARE(reg_remove(s.root, 0xFFA70001), 0);
+        QCOMPARE(s.snapshot(), before);
+        QCOMPARE(reg_is_dirty(s.root), 0);
+
+        QCOMPARE(reg_remove(section, 0x01A70002), 1);
+        QCOMPARE(reg_remove(s.root, 0xFFA70001), 1);
+        const QByteArray removed = rootBlob(record(0x03A70003, "x"));
+        QCOMPARE(s.blob(), removed);
+        QCOMPARE(reg_count(section), 0);
+        QCOMPARE(reg_key_at(section, 0), 0u);
+        QCOMPARE(reg_section_key(section), 0u);
+        QVERIFY(!reg_get(section, 0xFFFFFFFF));
+        QCOMPARE(reg_set(section, 0x01A70002, "abcd", 4), 0);
+        QVERIFY(!reg_create_section(section, 0xFFA70009));
+        QCOMPARE(reg_open_section(section, 0xFFFFFFFF), s.root);
+        QCOMPARE(s.blob(), removed);
+
+        RegistryHandle *again = reg_create_section(s.root, 0xFFA70001);
+        QVERIFY(again && again != section);
+        QCOMPARE(reg_open_section(s.root, 0xFFA70001), again);
+        QCOMPARE(reg_section_key(section), 0u);
+    }
+
+    void children_data()
+    {
+        QTest::addColumn<QByteArray>("contents"); // of section 0xFFA70001 in the root
+        QTest::addColumn<QString>("expected");    // each record's key, "+" when it has a handle to follow
+
+        const QByteArray v = record(0x01A70002, le32(2));
+        QTest::newRow("values and sections") << v + record(0xFFA70003, v) + record(0xFFA70004)
+                                             << "01A70002 FFA70003+ FFA70004+";
+        // Following these would loop or visit a section twice.
+        QTest::newRow("root key") << record(0xFFFFFFFF) + v << "FFFFFFFF 01A70002";
+        QTest::newRow("root key with contents") << record(0xFFFFFFFF, record(0xFFA70003)) << "FFFFFFFF";
+        QTest::newRow("repeated section key")
+            << record(0xFFA70004) + record(0xFFA70003, v) + record(0xFFA70003) + record(0xFFA70004, v)
+            << "FFA70004+ FFA70003+ FFA70003 FFA70004";
+        QTest::newRow("repeated value key") << v + record(0x01A70002, le32(3)) << "01A70002 01A70002";
+        QTest::newRow("damaged tail") << record(0xFFA70003) + rawRecord(0xFFA70004, 99) << "FFA70003+";
+    }
+
+    void children()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, expected);
+
+        OpenStore s(rootBlob(record(0xFFA70001, contents)), 256);
+        RegistryHandle *h = reg_open_section(s.root, 0xFFA70001);
+        reg_open_section(h, 0xFFA70004); // an open handle is handed out again, not doubled
+        std::vector<RegChild> children;
+        QVERIFY(reg_children(h, &children));
+        QStringList listed;
+        uint32_t length = 0;
+        const uint8_t *record = reg_get(h, 0xFFFFFFFF, &length); // the section's own payload
+        QCOMPARE(length, uint32_t(contents.size()));
+        for (const RegChild &child : children) {
+            listed << QString::asprintf("%08X%s", child.key, child.section ? "+" : "");
+            QCOMPARE(child.payload, record + 8);
+            QCOMPARE(QByteArray(reinterpret_cast<const char *>(record), 8), le32(child.key) + le32(child.length));
+            record += 8 + child.length;
+            if (child.section)
+                QCOMPARE(child.section, reg_open_section(h, child.key));
+        }
+        QCOMPARE(listed.join(' '), expected);
+        QCOMPARE(int(children.size()), reg_count(h));
+        QCOMPARE(reg_is_dirty(s.root), 0);
+    }
+
+    void dump()
+    {
+        // Deep enough that a line would no longer fit into 80 characters.
+        const QByteArray deep = record(0xFFA70003, record(0x03A70009, QByteArray(200, 'd')));
+        OpenStore s(rootBlob(record(0xFFA70001, record(0xFFA70002, deep)) + record(0xFFA70004)), 512);
+        RegistryHandle *a = reg_open_section(s.root, 0xFFA70001);
+        RegistryHandle *b = reg_open_section(a, 0xFFA70002);
+        RegistryHandle *c = reg_open_section(b, 0xFFA70003);
+        RegistryHandle *removed = reg_open_section(s.root, 0xFFA70004);
+        QCOMPARE(reg_remove(s.root, 0xFFA70004), 1);
+
+        QStringList lines;
+        reg_dump(c, [](void *context, const char *line) { static_cast<QStringList *>(context)->append(line); }, &lines);
+        QVERIFY(!lines.isEmpty());
+        lines[0].replace(QRegularExpression("^Registry 0x[0-9a-f]+:"), "Registry STORE:");
+        // The C library's %p, as the store prints it.
+        const auto handleLine = [&](int depth, const void *h, const void *parent, uint32_t key, int offset,
+                                    uint32_t length) {
+            const void *section = offset < 0 ? nullptr : s.buffer.constData() + offset;
+            char text[200];
+            std::snprintf(text, sizeof text, "Handle %p: parent=%p key=0x%08X section=%p:%u", h, parent, key, section,
+                          length);
+            return QString(depth, ' ') + QString::fromLatin1(text);
+        };
+        char first[80];
+        std::snprintf(first, sizeof first, "Registry STORE: buf=%p:512 dirty=1", static_cast<const void *>(s.buffer.constData()));
+        QCOMPARE(lines, (QStringList{QString::fromLatin1(first), handleLine(1, s.root, nullptr, 0xFFFFFFFF, 0, 232),
+                                     handleLine(2, a, s.root, 0xFFA70001, 8, 224), handleLine(3, b, a, 0xFFA70002, 16, 216),
+                                     handleLine(4, c, b, 0xFFA70003, 24, 208), handleLine(2, removed, s.root, 0, -1, 0)}));
+    }
 };
-
-void TestRegStore::open_data()
-{
-    QTest::addColumn<QByteArray>("blob");
-    QTest::addColumn<int>("capacity");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::addColumn<int>("dirty");
-
-    const QByteArray empty = rootBlob();
-    const QByteArray value = record(0x02A70001, "\x01");
-    QTest::newRow("zeros") << QByteArray(4096, '\0') << 4096 << empty << 1;
-    QTest::newRow("valid empty root") << empty << 4096 << empty << 0;
-    QTest::newRow("root fills the capacity") << rootBlob(QByteArray(56, 'x')) << 64 << rootBlob(QByteArray(56, 'x'))
-                                             << 0;
-    QTest::newRow("root one byte beyond") << rawRecord(0xFFFFFFFF, 57, QByteArray(56, 'x')) << 64 << empty << 1;
-    QTest::newRow("root length 0xFFFFFFFF") << rawRecord(0xFFFFFFFF, 0xFFFFFFFF) << 64 << empty << 1;
-    QTest::newRow("root is a value") << record(0x02FFFFFF, value) << 64 << empty << 1;
-    QTest::newRow("capacity of one header") << empty << 8 << empty << 0;
-    QTest::newRow("root key gets its low bytes") << record(0xFF000000, value) << 64 << rootBlob(value) << 1;
-    QTest::newRow("damaged child is kept") << rootBlob(rawRecord(0x02A70001, 99)) << 64
-                                           << rootBlob(rawRecord(0x02A70001, 99)) << 0;
-}
-
-void TestRegStore::open()
-{
-    QFETCH(QByteArray, blob);
-    QFETCH(int, capacity);
-    QFETCH(QByteArray, expected);
-    QFETCH(int, dirty);
-
-    OpenStore s(blob, capacity);
-    QVERIFY(s.root);
-    QCOMPARE(s.blob(), expected);
-    QCOMPARE(reg_used_size(s.root), size_t(expected.size()));
-    QCOMPARE(reg_is_dirty(s.root), dirty);
-    QCOMPARE(reg_capacity(s.root), size_t(capacity));
-    QCOMPARE(static_cast<void *>(reg_buffer(s.root)), static_cast<void *>(s.buffer.data()));
-    QCOMPARE(reg_section_key(s.root), 0xFFFFFFFFu);
-    // A repair rewrites the header only; whatever lies behind it stays.
-    const QByteArray untouched = storeBuffer(blob, capacity).mid(8);
-    QCOMPARE(s.snapshot().mid(8), untouched);
-}
-
-void TestRegStore::openRefusesBadArguments()
-{
-    uint8_t bytes[8] = {};
-    QVERIFY(!reg_open(nullptr, 4096));
-    QVERIFY(!reg_open(bytes, 7));
-    QCOMPARE(QByteArray(reinterpret_cast<char *>(bytes), 8), QByteArray(8, '\0'));
-    reg_close(nullptr);
-}
-
-void TestRegStore::exampleBlob()
-{
-    OpenStore s(QByteArray(4096, '\0'), 4096);
-    RegistryHandle *section = reg_create_section(s.root, 0xFFA70000);
-    QVERIFY(section);
-    const uint8_t on = 1;
-    QCOMPARE(reg_set(section, 0x02A70001, &on, 1), 1);
-    QCOMPARE(s.blob(), QByteArray::fromHex("FFFFFFFF 11000000 0000A7FF 09000000 0100A702 01000000 01"));
-    QCOMPARE(reg_used_size(s.root), size_t(25));
-}
-
-void TestRegStore::walk_data()
-{
-    QTest::addColumn<QByteArray>("contents"); // of the root
-    QTest::addColumn<KeyList>("path");        // sections to open from the root
-    QTest::addColumn<KeyList>("visible");
-    QTest::addColumn<KeyList>("hidden");
-
-    const QByteArray a = record(0x01A70001, le32(1));
-    const QByteArray b = record(0x03A70002, "bb");
-    QTest::newRow("empty root") << QByteArray() << KeyList{} << KeyList{} << KeyList{};
-    QTest::newRow("well formed") << a + b << KeyList{} << KeyList{0x01A70001, 0x03A70002} << KeyList{};
-    QTest::newRow("last child too long") << a + rawRecord(0x03A70002, 3, "bb") << KeyList{} << KeyList{0x01A70001}
-                                         << KeyList{0x03A70002};
-    QTest::newRow("first child too long hides all") << rawRecord(0x01A70001, 20, le32(1)) + b << KeyList{}
-                                                    << KeyList{} << KeyList{0x01A70001};
-    QTest::newRow("length 0xFFFFFFFF") << a + rawRecord(0x03A70002, 0xFFFFFFFF, "bb") << KeyList{}
-                                       << KeyList{0x01A70001} << KeyList{0x03A70002};
-    QTest::newRow("fewer than 8 bytes left") << a + QByteArray("\x02\x00\xA7\x03\x00\x00\x00", 7) << KeyList{}
-                                             << KeyList{0x01A70001} << KeyList{};
-    QTest::newRow("child ends exactly at section end") << a + b << KeyList{} << KeyList{0x01A70001, 0x03A70002}
-                                                       << KeyList{};
-    QTest::newRow("damage stays inside its section")
-        << record(0xFFA70010, a + rawRecord(0x03A70002, 9, "bb")) + b << KeyList{0xFFA70010}
-        << KeyList{0x01A70001} << KeyList{0x03A70002};
-    QTest::newRow("sibling after damaged section")
-        << record(0xFFA70010, rawRecord(0x01A70001, 5, le32(1))) + b << KeyList{}
-        << KeyList{0xFFA70010, 0x03A70002} << KeyList{};
-    QTest::newRow("child longer than its section")
-        << record(0xFFA70010, rawRecord(0x01A70001, 4, QByteArray())) + record(0x01A70005, le32(5))
-        << KeyList{0xFFA70010}
-        << KeyList{} << KeyList{0x01A70001};
-}
-
-void TestRegStore::walk()
-{
-    QFETCH(QByteArray, contents);
-    QFETCH(KeyList, path);
-    QFETCH(KeyList, visible);
-    QFETCH(KeyList, hidden);
-
-    OpenStore s(rootBlob(contents), 256);
-    QCOMPARE(reg_is_dirty(s.root), 0);
-    RegistryHandle *h = s.root;
-    for (uint32_t key : path) {
-        h = reg_open_section(h, key);
-        QVERIFY(h);
-    }
-    QCOMPARE(keysOf(h), visible);
-    QCOMPARE(reg_key_at(h, int(visible.size())), 0u);
-    QCOMPARE(reg_key_at(h, -1), 0u);
-    for (int i = 0; i < visible.size(); ++i)
-        QCOMPARE(reg_index_of(h, visible[i]), i);
-    for (uint32_t key : hidden) {
-        uint32_t length = 99;
-        QCOMPARE(reg_index_of(h, key), -1);
-        QVERIFY(!reg_get(h, key, &length));
-        QCOMPARE(length, 0u);
-    }
-}
-
-void TestRegStore::openSection()
-{
-    const QByteArray section = record(0xFFA70001, record(0xFFA70002));
-    OpenStore s(rootBlob(section + record(0x01A70003, le32(3))), 128);
-    RegistryHandle *child = reg_open_section(s.root, 0xFFA70001);
-    QVERIFY(child);
-    QCOMPARE(reg_open_section(s.root, 0xFFA70001), child);
-    QCOMPARE(reg_open_section(child, 0xFFFFFFFF), s.root);
-    QVERIFY(!reg_open_section(s.root, 0xFFFFFFFF));
-    QVERIFY(!reg_create_section(child, 0xFFFFFFFF)); // the key names the parent, never a child
-    QVERIFY(!reg_open_section(s.root, 0x01A70003)); // a value key
-    QVERIFY(!reg_open_section(s.root, 0xFFA70002)); // not a child of the root
-    RegistryHandle *grandChild = reg_open_section(child, 0xFFA70002);
-    QVERIFY(grandChild);
-    QCOMPARE(reg_open_section(grandChild, 0xFFFFFFFF), child);
-    QCOMPARE(reg_section_key(grandChild), 0xFFA70002u);
-    QCOMPARE(reg_is_dirty(s.root), 0);
-}
-
-void TestRegStore::removeDetachesHandle()
-{
-    OpenStore s(rootBlob(record(0xFFA70001, record(0x01A70002, le32(2))) + record(0x03A70003, "x")), 128);
-    RegistryHandle *section = reg_open_section(s.root, 0xFFA70001);
-    const QByteArray before = s.snapshot();
-
-    QCOMPARE(reg_remove(s.root, 0xFFA70001), 0);
-    QCOMPARE(s.snapshot(), before);
-    QCOMPARE(reg_is_dirty(s.root), 0);
-
-    QCOMPARE(reg_remove(section, 0x01A70002), 1);
-    QCOMPARE(reg_remove(s.root, 0xFFA70001), 1);
-    QCOMPARE(s.blob(), rootBlob(record(0x03A70003, "x")));
-    QCOMPARE(reg_count(section), 0);
-    QCOMPARE(reg_key_at(section, 0), 0u);
-    QCOMPARE(reg_section_key(section), 0u);
-    QVERIFY(!reg_get(section, 0xFFFFFFFF));
-    QCOMPARE(reg_set(section, 0x01A70002, "abcd", 4), 0);
-    QVERIFY(!reg_create_section(section, 0xFFA70009));
-    QCOMPARE(reg_open_section(section, 0xFFFFFFFF), s.root);
-    QCOMPARE(s.blob(), rootBlob(record(0x03A70003, "x")));
-
-    RegistryHandle *again = reg_create_section(s.root, 0xFFA70001);
-    QVERIFY(again);
-    QVERIFY(again != section);
-    QCOMPARE(reg_open_section(s.root, 0xFFA70001), again);
-    QCOMPARE(reg_section_key(section), 0u);
-}
-
-void TestRegStore::children_data()
-{
-    QTest::addColumn<QByteArray>("contents"); // of section 0xFFA70001 in the root
-    QTest::addColumn<QString>("expected");    // each record's key, "+" when it has a handle to follow
-
-    const QByteArray v = record(0x01A70002, le32(2));
-    QTest::newRow("values and sections") << v + record(0xFFA70003, v) + record(0xFFA70004)
-                                         << "01A70002 FFA70003+ FFA70004+";
-    // Following these would loop or visit a section twice.
-    QTest::newRow("root key") << record(0xFFFFFFFF) + v << "FFFFFFFF 01A70002";
-    QTest::newRow("root key with contents") << record(0xFFFFFFFF, record(0xFFA70003)) << "FFFFFFFF";
-    QTest::newRow("repeated section key") << record(0xFFA70004) + record(0xFFA70003, v) + record(0xFFA70003)
-                                                 + record(0xFFA70004, v)
-                                          << "FFA70004+ FFA70003+ FFA70003 FFA70004";
-    QTest::newRow("repeated value key") << v + record(0x01A70002, le32(3)) << "01A70002 01A70002";
-    QTest::newRow("damaged tail") << record(0xFFA70003) + rawRecord(0xFFA70004, 99) << "FFA70003+";
-}
-
-void TestRegStore::children()
-{
-    QFETCH(QByteArray, contents);
-    QFETCH(QString, expected);
-
-    OpenStore s(rootBlob(record(0xFFA70001, contents)), 256);
-    RegistryHandle *h = reg_open_section(s.root, 0xFFA70001);
-    reg_open_section(h, 0xFFA70004); // an open handle is handed out again, not doubled
-    std::vector<RegChild> children;
-    QVERIFY(reg_children(h, &children));
-    QStringList listed;
-    uint32_t length = 0;
-    const uint8_t *record = reg_get(h, 0xFFFFFFFF, &length); // the section's own payload
-    QCOMPARE(length, uint32_t(contents.size()));
-    for (const RegChild &child : children) {
-        listed << QString::asprintf("%08X%s", child.key, child.section ? "+" : "");
-        QCOMPARE(child.payload, record + 8);
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(record), 8), le32(child.key) + le32(child.length));
-        record += 8 + child.length;
-        if (child.section)
-            QCOMPARE(child.section, reg_open_section(h, child.key));
-    }
-    QCOMPARE(listed.join(' '), expected);
-    QCOMPARE(int(children.size()), reg_count(h));
-    QCOMPARE(reg_is_dirty(s.root), 0);
-}
-
-static void collectLine(void *context, const char *line)
-{
-    static_cast<QStringList *>(context)->append(QString::fromLatin1(line));
-}
-
-void TestRegStore::dump()
-{
-    // Deep enough that a line would no longer fit into 80 characters.
-    const QByteArray deep = record(0xFFA70003, record(0x03A70009, QByteArray(200, 'd')));
-    OpenStore s(rootBlob(record(0xFFA70001, record(0xFFA70002, deep)) + record(0xFFA70004)), 512);
-    RegistryHandle *a = reg_open_section(s.root, 0xFFA70001);
-    RegistryHandle *b = reg_open_section(a, 0xFFA70002);
-    RegistryHandle *c = reg_open_section(b, 0xFFA70003);
-    RegistryHandle *removed = reg_open_section(s.root, 0xFFA70004);
-    QCOMPARE(reg_remove(s.root, 0xFFA70004), 1);
-
-    QStringList lines;
-    reg_dump(c, collectLine, &lines);
-
-    const auto handleLine = [&](int depth, RegistryHandle *h, RegistryHandle *parent, uint32_t key, int offset,
-                                uint32_t length) {
-        const void *section = offset < 0 ? nullptr : s.buffer.constData() + offset;
-        char text[200]; // the C library's %p, as the store prints it
-        std::snprintf(text, sizeof text, "Handle %p: parent=%p key=0x%08X section=%p:%u", static_cast<void *>(h),
-                      static_cast<void *>(parent), key, section, length);
-        return QString(depth, ' ') + QString::fromLatin1(text);
-    };
-    QCOMPARE(lines.size(), 6);
-    const QRegularExpression first(QStringLiteral("^Registry 0x[0-9a-f]+: buf=(0x[0-9a-f]+):512 dirty=1$"));
-    const QRegularExpressionMatch match = first.match(lines[0]);
-    QVERIFY2(match.hasMatch(), qPrintable(lines[0]));
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%p", static_cast<const void *>(s.buffer.constData()));
-    QCOMPARE(match.captured(1), QString::fromLatin1(buffer));
-    QCOMPARE(lines[1], handleLine(1, s.root, nullptr, 0xFFFFFFFF, 0, 232));
-    QCOMPARE(lines[2], handleLine(2, a, s.root, 0xFFA70001, 8, 224));
-    QCOMPARE(lines[3], handleLine(3, b, a, 0xFFA70002, 16, 216));
-    QCOMPARE(lines[4], handleLine(4, c, b, 0xFFA70003, 24, 208));
-    QCOMPARE(lines[5], handleLine(2, removed, s.root, 0, -1, 0));
-    QVERIFY(lines[4].endsWith(QStringLiteral(":208")));
-}
 
 QTEST_GUILESS_MAIN(TestRegStore)
 #include "tst_regstore.moc"

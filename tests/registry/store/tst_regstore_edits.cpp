@@ -16,39 +16,34 @@ struct Node {
     uint32_t key = 0xFFFFFFFF;
     QByteArray payload;   // of a value
     QList<Node> children; // of a section
-};
 
-QByteArray serialize(const Node &node)
-{
-    QByteArray contents = node.payload;
-    for (const Node &child : node.children)
-        contents += serialize(child);
-    return record(node.key, contents);
-}
-
-Node *child(Node *parent, uint32_t key)
-{
-    for (Node &c : parent->children) {
-        if (c.key == key)
-            return &c;
+    QByteArray blob() const
+    {
+        QByteArray contents = payload;
+        for (const Node &c : children)
+            contents += c.blob();
+        return record(key, contents);
     }
-    return nullptr;
-}
 
-Node *at(Node *root, const KeyList &path)
-{
-    for (uint32_t key : path)
-        root = child(root, key);
-    return root;
-}
+    Node *child(uint32_t k)
+    {
+        const auto it = std::find_if(children.begin(), children.end(), [k](const Node &c) { return c.key == k; });
+        return it == children.end() ? nullptr : &*it;
+    }
 
-KeyList childKeys(const Node &node)
-{
-    KeyList keys;
-    for (const Node &c : node.children)
-        keys.append(c.key);
-    return keys;
-}
+    Node *at(const KeyList &path)
+    {
+        return path.isEmpty() ? this : child(path.first())->at(path.mid(1));
+    }
+
+    KeyList keys() const
+    {
+        KeyList list;
+        for (const Node &c : children)
+            list.append(c.key);
+        return list;
+    }
+};
 
 // The handles a failing edit works on.
 struct Target {
@@ -68,164 +63,151 @@ class TestRegStoreEdits : public QObject {
     Q_OBJECT
 
 private slots:
-    void randomEditsMatchModel();
-    void failedEditChangesNothing_data();
-    void failedEditChangesNothing();
-    void appendGoesBeforeHiddenRecords();
-};
-
-void TestRegStoreEdits::randomEditsMatchModel()
-{
-    // Values (half of them copied from the blob itself, headers included),
-    // removals and new sections through every open handle, in small buffers
-    // so that edits also fail for want of room. After each edit the blob is
-    // the model's, every handle lists its section, and the dirty flag is set
-    // exactly when some byte changed.
-    QRandomGenerator random(11);
-    for (int run = 0; run < 60; ++run) {
-        const int capacity = 24 + random.bounded(200);
-        OpenStore s(rootBlob(), capacity);
-        Node model;
-        QList<std::pair<KeyList, RegistryHandle *>> open{{{}, s.root}};
-        bool dirty = false;
-        for (int step = 0; step < 60; ++step) {
-            const auto [path, h] = open[random.bounded(int(open.size()))];
-            Node *section = at(&model, path);
-            const QByteArray before = s.snapshot();
-            const int used = int(serialize(model).size());
-            const uint32_t type = random.bounded(3) ? (random.bounded(2) ? 0x01A70000u : 0x03A70000u) : 0xFFA70000u;
-            const uint32_t key = type | random.bounded(1, 4);
-            Node *existing = child(section, key);
-            bool done = false;
-            bool changed = false;
-            switch (random.bounded(3)) {
-            case 0: {
-                if (reg_is_section_key(key))
-                    continue;
-                QByteArray payload = QByteArray::number(random.generate64(), 36).left(random.bounded(17));
-                if (random.bounded(3) == 0) { // one byte too many, exactly the room left, or up to 8 bytes less
-                    const int room = capacity - used - (existing ? -int(existing->payload.size()) : 8);
-                    payload = QByteArray(qMax(0, room + 1 - random.bounded(10)), 'r');
-                }
-                const uint8_t *data = reinterpret_cast<const uint8_t *>(payload.constData());
-                if (random.bounded(2)) {
-                    const int from = random.bounded(used);
-                    payload = before.mid(from, random.bounded(used - from + 1));
-                    data = reinterpret_cast<const uint8_t *>(s.buffer.constData()) + from;
-                }
-                const int grown = existing ? int(payload.size() - existing->payload.size()) : 8 + int(payload.size());
-                done = reg_set(h, key, data, uint32_t(payload.size())) == 1;
-                QCOMPARE(done, used + grown <= capacity);
-                if (done) {
-                    changed = !existing || existing->payload != payload;
-                    if (existing)
-                        existing->payload = payload;
-                    else
-                        section->children.append({key, payload, {}});
-                }
-                break;
-            }
-            case 1:
-                done = reg_remove(h, key) == 1;
-                QCOMPARE(done, existing && existing->children.isEmpty());
-                if (done) {
-                    section->children.removeIf([key](const Node &n) { return n.key == key; });
-                    const KeyList gone = path + KeyList{key};
-                    open.removeIf([&](const auto &o) { return o.first.mid(0, gone.size()) == gone; });
-                    changed = true;
-                }
-                break;
-            default: {
-                RegistryHandle *created = reg_create_section(h, key);
-                done = created != nullptr;
-                QCOMPARE(done, reg_is_section_key(key) && (existing || used + 8 <= capacity));
-                if (!done)
+    void randomEditsMatchModel()
+    {
+        // Values (half of them copied from the blob itself, headers included),
+        // removals and new sections through every open handle, in small buffers
+        // so that edits also fail for want of room. After each edit the blob is
+        // the model's, every handle lists its section, and the dirty flag is set
+        // exactly when some byte changed.
+        QRandomGenerator random(11);
+        for (int run = 0; run < 60; ++run) {
+            const int capacity = 24 + random.bounded(200);
+            OpenStore s(rootBlob(), capacity);
+            Node model;
+            QList<std::pair<KeyList, RegistryHandle *>> open{{{}, s.root}};
+            bool dirty = false;
+            for (int step = 0; step < 60; ++step) {
+                const auto [path, h] = open[random.bounded(int(open.size()))];
+                Node *section = model.at(path);
+                const QByteArray before = s.snapshot();
+                const int used = int(model.blob().size());
+                const uint32_t type = random.bounded(3) ? (random.bounded(2) ? 0x01A70000u : 0x03A70000u) : 0xFFA70000u;
+                const uint32_t key = type | random.bounded(1, 4);
+                Node *existing = section->child(key);
+                bool done = false;
+                bool changed = false;
+                switch (random.bounded(3)) {
+                case 0: {
+                    if (reg_is_section_key(key))
+                        continue;
+                    QByteArray payload = QByteArray::number(random.generate64(), 36).left(random.bounded(17));
+                    if (random.bounded(3) == 0) { // one byte too many, exactly the room left, or up to 8 bytes less
+                        const int room = capacity - used - (existing ? -int(existing->payload.size()) : 8);
+                        payload = QByteArray(qMax(0, room + 1 - random.bounded(10)), 'r');
+                    }
+                    const uint8_t *data = reinterpret_cast<const uint8_t *>(payload.constData());
+                    if (random.bounded(2)) {
+                        const int from = random.bounded(used);
+                        payload = before.mid(from, random.bounded(used - from + 1));
+                        data = reinterpret_cast<const uint8_t *>(s.buffer.constData()) + from;
+                    }
+                    const int grown = existing ? int(payload.size() - existing->payload.size()) : 8 + int(payload.size());
+                    done = reg_set(h, key, data, uint32_t(payload.size())) == 1;
+                    QCOMPARE(done, used + grown <= capacity);
+                    if (done) {
+                        changed = !existing || existing->payload != payload;
+                        if (existing)
+                            existing->payload = payload;
+                        else
+                            section->children.append({key, payload, {}});
+                    }
                     break;
-                changed = !existing;
-                if (!existing)
-                    section->children.append({key, {}, {}});
-                const auto known = std::find_if(open.begin(), open.end(),
-                                                [&](const auto &o) { return o.first == path + KeyList{key}; });
-                if (known == open.end())
-                    open.append({path + KeyList{key}, created});
-                else
-                    QCOMPARE(known->second, created);
+                }
+                case 1:
+                    done = reg_remove(h, key) == 1;
+                    QCOMPARE(done, existing && existing->children.isEmpty());
+                    if (done) {
+                        section->children.removeIf([key](const Node &n) { return n.key == key; });
+                        const KeyList gone = path + KeyList{key};
+                        open.removeIf([&](const auto &o) { return o.first.mid(0, gone.size()) == gone; });
+                        changed = true;
+                    }
+                    break;
+                default: {
+                    RegistryHandle *created = reg_create_section(h, key);
+                    done = created != nullptr;
+                    QCOMPARE(done, reg_is_section_key(key) && (existing || used + 8 <= capacity));
+                    if (!done)
+                        break;
+                    changed = !existing;
+                    if (!existing)
+                        section->children.append({key, {}, {}});
+                    const auto known = std::find_if(open.begin(), open.end(),
+                                                    [&](const auto &o) { return o.first == path + KeyList{key}; });
+                    if (known == open.end())
+                        open.append({path + KeyList{key}, created});
+                    else
+                        QCOMPARE(known->second, created);
+                }
+                }
+                dirty = dirty || changed;
+                QCOMPARE(s.blob(), model.blob());
+                QCOMPARE(reg_is_dirty(s.root), int(dirty));
+                if (!done)
+                    QCOMPARE(s.snapshot(), before);
+                for (const auto &[p, handle] : open)
+                    QCOMPARE(keysOf(handle), model.at(p)->keys());
             }
-            }
-            dirty = dirty || changed;
-            QCOMPARE(s.blob(), serialize(model));
-            QCOMPARE(reg_is_dirty(s.root), int(dirty));
-            if (!done)
-                QCOMPARE(s.snapshot(), before);
-            for (const auto &[p, handle] : open)
-                QCOMPARE(keysOf(handle), childKeys(*at(&model, p)));
         }
     }
-}
 
-void TestRegStoreEdits::failedEditChangesNothing_data()
-{
-    QTest::addColumn<FailingEdit>("edit");
+    void failedEditChangesNothing_data()
+    {
+        QTest::addColumn<FailingEdit>("edit");
 
-    const auto row = [](const char *name, FailingEdit edit) { QTest::newRow(name) << edit; };
-    row("value with a section key", [](const Target &t) { return reg_set(t.root, 0xFFA70009, "x", 1); });
-    row("value with tag 0", [](const Target &t) { return reg_set(t.root, 0x11000000, "xxxx", 4); });
-    row("new value beyond capacity", [](const Target &t) { return reg_set(t.nonEmpty, 0x03A70005, "", 0); });
-    row("grown value beyond capacity",
-        [](const Target &t) { return reg_set(t.nonEmpty, 0x03A70002, "abcd12345678", 12); });
-    row("section beyond capacity", [](const Target &t) { return int(!!reg_create_section(t.nonEmpty, 0xFFA70006)); });
-    row("remove a key of a subsection", [](const Target &t) { return reg_remove(t.root, 0x03A70002); });
-    row("remove non-empty section", [](const Target &t) { return reg_remove(t.root, 0xFFA70001); });
-    row("create root key", [](const Target &t) { return int(!!reg_create_section(t.root, 0xFFFFFFFF)); });
-    row("create value key", [](const Target &t) { return int(!!reg_create_section(t.root, 0x11A70004)); });
-    row("set on detached handle", [](const Target &t) { return reg_set(t.detached, 0x03A70007, "", 0); });
-    row("create on detached handle",
-        [](const Target &t) { return int(!!reg_create_section(t.detached, 0xFFA70007)); });
-    row("remove on detached handle", [](const Target &t) { return reg_remove(t.detached, 0x11A70004); });
-    row("data in the free space", [](const Target &t) { return reg_set(t.nonEmpty, 0x03A70002, t.freeSpace, 2); });
-    row("data across the used end",
-        [](const Target &t) { return reg_set(t.root, 0x11A70004, t.freeSpace - 2, 4); });
-    row("null data", [](const Target &t) { return reg_set(t.root, 0x11A70004, nullptr, 4); });
-}
+        const auto row = [](const char *name, FailingEdit edit) { QTest::newRow(name) << edit; };
+        // (Edits beyond the capacity and removals that must fail come up in the random edits.)
+        row("value with a section key", [](const Target &t) { return reg_set(t.root, 0xFFA70009, "x", 1); });
+        row("value with tag 0", [](const Target &t) { return reg_set(t.root, 0x11000000, "xxxx", 4); });
+        row("create root key", [](const Target &t) { return int(!!reg_create_section(t.root, 0xFFFFFFFF)); });
+        row("set on detached handle", [](const Target &t) { return reg_set(t.detached, 0x03A70007, "", 0); });
+        row("create on detached handle", [](const Target &t) { return int(!!reg_create_section(t.detached, 0xFFA70007)); });
+        row("remove on detached handle", [](const Target &t) { return reg_remove(t.detached, 0x11A70004); });
+        row("data in the free space", [](const Target &t) { return reg_set(t.nonEmpty, 0x03A70002, t.freeSpace, 2); });
+        row("data across the used end", [](const Target &t) { return reg_set(t.root, 0x11A70004, t.freeSpace - 2, 4); });
+        row("null data", [](const Target &t) { return reg_set(t.root, 0x11A70004, nullptr, 4); });
+    }
 
-void TestRegStoreEdits::failedEditChangesNothing()
-{
-    QFETCH(FailingEdit, edit);
+    void failedEditChangesNothing()
+    {
+        QFETCH(FailingEdit, edit);
 
-    const QByteArray section = record(0xFFA70001, record(0x03A70002, "abcd"));
-    const QByteArray blob = rootBlob(section + record(0xFFA70003) + record(0x11A70004, le32(4)));
-    OpenStore s(blob, int(blob.size()) + 7); // room for less than one header
-    Target t{s.root, reg_open_section(s.root, 0xFFA70001), reg_open_section(s.root, 0xFFA70003), nullptr};
-    QCOMPARE(reg_remove(s.root, 0xFFA70003), 1);
-    QCOMPARE(reg_set(s.root, 0x03A70008, "", 0), 1); // takes the 8 bytes freed again
-    t.freeSpace = reinterpret_cast<const uint8_t *>(s.buffer.constData()) + reg_used_size(s.root);
-    const QByteArray before = s.snapshot();
-    const KeyList rootKeys = keysOf(s.root);
+        const QByteArray section = record(0xFFA70001, record(0x03A70002, "abcd"));
+        const QByteArray blob = rootBlob(section + record(0xFFA70003) + record(0x11A70004, le32(4)));
+        OpenStore s(blob, int(blob.size()) + 7); // room for less than one header
+        Target t{s.root, reg_open_section(s.root, 0xFFA70001), reg_open_section(s.root, 0xFFA70003), nullptr};
+        QCOMPARE(reg_remove(s.root, 0xFFA70003), 1);
+        QCOMPARE(reg_set(s.root, 0x03A70008, "", 0), 1); // takes the 8 bytes freed again
+        t.freeSpace = reinterpret_cast<const uint8_t *>(s.buffer.constData()) + reg_used_size(s.root);
+        const QByteArray before = s.snapshot();
+        const KeyList rootKeys = keysOf(s.root);
 
-    QCOMPARE(edit(t), 0);
-    QCOMPARE(s.snapshot(), before);
-    QCOMPARE(keysOf(s.root), rootKeys);
-    QCOMPARE(reg_is_dirty(s.root), 1);
-    QCOMPARE(reg_section_key(t.nonEmpty), 0xFFA70001u);
-    QCOMPARE(reg_section_key(t.detached), 0u);
-}
+        QCOMPARE(edit(t), 0);
+        QCOMPARE(s.snapshot(), before);
+        QCOMPARE(keysOf(s.root), rootKeys);
+        QCOMPARE(reg_is_dirty(s.root), 1);
+        QCOMPARE(reg_section_key(t.nonEmpty), 0xFFA70001u);
+        QCOMPARE(reg_section_key(t.detached), 0u);
+    }
 
-void TestRegStoreEdits::appendGoesBeforeHiddenRecords()
-{
-    // A damaged record hides the rest of its section; a new record placed
-    // behind it would be hidden as well, so it goes before.
-    const QByteArray damaged = rawRecord(0x03A70019, 50, "zz");
-    OpenStore s(rootBlob(record(0xFFA70010, record(0x03A70011, "x") + damaged) + damaged), 256);
-    RegistryHandle *section = reg_open_section(s.root, 0xFFA70010);
+    void appendGoesBeforeHiddenRecords()
+    {
+        // A damaged record hides the rest of its section; a new record placed
+        // behind it would be hidden as well, so it goes before.
+        const QByteArray damaged = rawRecord(0x03A70019, 50, "zz");
+        OpenStore s(rootBlob(record(0xFFA70010, record(0x03A70011, "x") + damaged) + damaged), 256);
+        RegistryHandle *section = reg_open_section(s.root, 0xFFA70010);
 
-    QCOMPARE(reg_set(section, 0x03A70012, "new", 3), 1);
-    QVERIFY(reg_create_section(s.root, 0xFFA70020));
+        QCOMPARE(reg_set(section, 0x03A70012, "new", 3), 1);
+        QVERIFY(reg_create_section(s.root, 0xFFA70020));
 
-    const QByteArray contents = record(0x03A70011, "x") + record(0x03A70012, "new") + damaged;
-    QCOMPARE(s.blob(), rootBlob(record(0xFFA70010, contents) + record(0xFFA70020) + damaged));
-    QCOMPARE(keysOf(section), (KeyList{0x03A70011, 0x03A70012}));
-    QCOMPARE(keysOf(s.root), (KeyList{0xFFA70010, 0xFFA70020}));
-}
+        const QByteArray contents = record(0x03A70011, "x") + record(0x03A70012, "new") + damaged;
+        QCOMPARE(s.blob(), rootBlob(record(0xFFA70010, contents) + record(0xFFA70020) + damaged));
+        QCOMPARE(keysOf(section), (KeyList{0x03A70011, 0x03A70012}));
+        QCOMPARE(keysOf(s.root), (KeyList{0xFFA70010, 0xFFA70020}));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestRegStoreEdits)
 #include "tst_regstore_edits.moc"
