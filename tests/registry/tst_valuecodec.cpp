@@ -14,11 +14,10 @@ Q_DECLARE_METATYPE(uint32_t)
 namespace {
 
 // Named values that the built-in map does not have: a negative Int, a
-// 64-bit key, an Enum value written in hexadecimal.
+// 64-bit key, an Enum value written in hexadecimal (whose line makes the entry).
 const QByteArray kTestMap = "\"0x01A7F001:4294967295\",\"Minus one\",\n"
                             "\"0x08A7F001:5\",\"five\",\n"
                             "\"0x18A7F001:7\",\"seven\",\n"
-                            "\"0x10A7F001\",\"Hex enum\",\n"
                             "\"0x10A7F001:0x1F\",\"Thirty-one\",\n";
 
 const QByteArray kRefused = "(refused)";
@@ -74,7 +73,6 @@ private slots:
         row("binary 1024", 0x00A70300, counting(1024), false, pairs(64) + " ...", pairs(1024));
         row("binary 1025", 0x00A70300, counting(1025), false, pairs(64) + " ...", none);
         row("int low 32 of 8, signed", 0x01A70112, hex("ffffffff01000000"), false, "-1", -1);
-        row("int short", 0x01A70112, hex("3412"), false, "4660", 4660);
         row("int named", 0x01A7F001, hex("ffffffff"), false, "Minus one", -1);
         row("bool false", 0x02A70001, hex("00"), false, "False", false);
         row("bool any nonzero", 0x02A70001, hex("0002"), false, "True", true);
@@ -170,7 +168,6 @@ private slots:
         row("bits short tail ignored", 0x07A70001, "11111111 1010", hex("ff"));
         refused(0x07A70001, {"10000002"});
         row("int64 hex", 0x08A70001, "0x100000000", hex("0000000001000000"));
-        row("uint -1 number", 0x11A70004, -1, hex("ffffffff"));
         row("uint decimal text", 0x11A70004, "4294967295", hex("ffffffff"));
         row("uint wide number", 0x11A70004, qlonglong(4294967295), hex("ffffffff"));
         refused(0x11A70004, {"4294967296", qlonglong(4294967296)});
@@ -183,7 +180,7 @@ private slots:
         row("ipv6 empty", 0x16A70001, "", QByteArray(16, '\0'));
         refused(0x16A70001, {"1.2.3.4"});
         refused(0x18A70001, {"-1"});
-        row("point", 0x20A70001, " -5, 3", hex("fbff0300"));
+        row("point 16-bit ends", 0x20A70001, " -32768, 32767", hex("0080ff7f"));
         row("point other characters dropped", 0x20A70001, "a1b,2", hex("01000200"));
         refused(0x20A70001, {"1,2,3", "1", ",5"});
         row("size with spaces", 0x22A70008, "800 x 600", hex("20035802"));
@@ -192,9 +189,7 @@ private slots:
         refused(0x22A70008, {"800x", "1x2x3"});
         row("rect", 0x21A70501, "640x480+10+20", hex("0a0014008002e001"));
         row("rect upper X", 0x21A70501, "640X480+10+20", hex("0a0014008002e001"));
-        row("rect minus separator", 0x21A70501, "640x480-10+20", hex("f6ff14008002e001"));
         row("rect plus minus", 0x21A70501, "640x480+-10-20", hex("f6ffecff8002e001"));
-        row("rect negative height", 0x21A70501, "640x-480+1+2", hex("01000200800220fe"));
         refused(0x21A70501, {"640x480+10", "640x480", "x480+1+2", "640x480+1a+2", "640x480++10+20", "640x480++2",
                              "640x+480+1+2", "640x480+10+"});
         row("password empty", 0x19A70005, "", QByteArray());
