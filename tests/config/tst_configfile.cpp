@@ -57,7 +57,6 @@ private slots:
     void crc()
     {
         QCOMPARE(configCrc32(bytesOf("123456789"), 9), 0x340BC6D9u);
-        QCOMPARE(configCrc32(nullptr, 0), 0xFFFFFFFFu);
         // Against the bitwise definition, continued over a split.
         QRandomGenerator random(3);
         for (int i = 0; i < 200; ++i) {

@@ -1,31 +1,23 @@
-// Builds registry blobs byte by byte for the store tests.
+// Opens stores over registry blobs for the registry tests.
 #pragma once
 
 #include "registryblob.h"
+#include "store.h"
 
 #include <QList>
 
 #include <cstdint>
 
-// A buffer of `capacity` bytes: the blob, then a fill pattern that the store must never touch.
-inline QByteArray storeBuffer(const QByteArray &blob, int capacity)
-{
-    QByteArray buffer(blob.constData(), qMin(int(blob.size()), capacity));
-    buffer.append(QByteArray(capacity - buffer.size(), char(0xEE)));
-    return buffer;
-}
-
 using KeyList = QList<uint32_t>;
 
-#include "store.h"
-
-// A store open over its own buffer, closed at the end of the scope.
+// A store open over its own buffer of `capacity` bytes (the blob, then a fill
+// pattern that the store must never touch), closed at the end of the scope.
 struct OpenStore {
     QByteArray buffer;
     zn::RegistryHandle *root = nullptr;
 
     OpenStore(const QByteArray &blob, int capacity)
-        : buffer(storeBuffer(blob, capacity))
+        : buffer(blob.leftJustified(capacity, char(0xEE), true))
         , root(zn::reg_open(reinterpret_cast<uint8_t *>(buffer.data()), size_t(buffer.size())))
     {
     }
