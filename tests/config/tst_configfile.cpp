@@ -30,18 +30,15 @@ QByteArray fileFor(const QByteArray &blob)
 // or why it is refused; a refusal must leave buffer and used size alone.
 QByteArray import(const QByteArray &file)
 {
-    const QByteArray earlier = kExampleBlob + QByteArray(int(kCapacity) - kExampleBlob.size(), 'b');
+    const QByteArray earlier = kExampleBlob.leftJustified(int(kCapacity), 'b');
     QByteArray buffer = earlier;
     size_t used = 77;
-    switch (configFileImport(bytesOf(file), size_t(file.size()), reinterpret_cast<uint8_t *>(buffer.data()),
-                             kCapacity, &used)) {
-    case ConfigFileStatus::Ok:
+    const ConfigFileStatus status = configFileImport(bytesOf(file), size_t(file.size()),
+                                                     reinterpret_cast<uint8_t *>(buffer.data()), kCapacity, &used);
+    if (status == ConfigFileStatus::Ok)
         return buffer.left(int(used));
-    case ConfigFileStatus::TooBig:
-        return buffer == earlier && used == 77 ? "too big" : "too big, buffer changed";
-    default:
-        return buffer == earlier && used == 77 ? "refused" : "refused, buffer changed";
-    }
+    const QByteArray why = status == ConfigFileStatus::TooBig ? "too big" : "refused";
+    return buffer == earlier && used == 77 ? why : why + ", buffer changed";
 }
 
 using FileEdit = std::function<void(QByteArray &)>;

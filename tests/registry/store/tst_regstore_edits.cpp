@@ -71,8 +71,7 @@ private slots:
                 const uint32_t type = random.bounded(3) ? (random.bounded(2) ? 0x01A70000u : 0x03A70000u) : 0xFFA70000u;
                 const uint32_t key = type | random.bounded(1, 4);
                 Node *existing = section->child(key);
-                bool done = false;
-                bool changed = false;
+                bool done = false, changed = false;
                 switch (random.bounded(3)) {
                 case 0: {
                     if (reg_is_section_key(key))
