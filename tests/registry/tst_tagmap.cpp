@@ -58,7 +58,7 @@ private slots:
         };
         const auto bad = [](const QByteArrayList &lines) {
             for (const QByteArray &line : lines)
-                QTest::addRow("error: %s", line.left(30).constData()) << line << QList<int>{1} << 0u << -1ll << QString();
+                QTest::addRow("error: %s", line.left(30).constData()) << line << QList<int>{1} << 0u << -1ll << "";
         };
         ok("named value, key stays unnamed", "\"0x10A70006:3\",\"270\xC2\xB0\",", 0x10A70006, -1,
            QString::fromUtf8("|||| 3=270\u00B0"));
@@ -87,7 +87,7 @@ private slots:
         const QByteArray key62 = "0x" + QByteArray(59, '0') + "1";
         ok("key 62 bytes", "\"" + key62 + "\",n,", 1, -1, "n||||");
         ok("name 1022 bytes", "1,\"" + QByteArray(1022, 'n') + "\",", 1, -1, QString(1022, 'n') + "||||");
-        ok("doubled quotes count once", "1,\"" + QByteArray(1020, 'n') + "\"\"\",", 1, -1, QString(1020, 'n') + "\"||||");
+        ok("quotes count once", "1,\"" + QByteArray(1020, 'n') + "\"\"\",", 1, -1, QString(1020, 'n') + "\"||||");
         ok("description 4094 bytes", "1,n," + QByteArray(4094, 'd'), 1, -1, "n|" + QString(4094, 'd') + "|||");
         ok("icon 254 bytes", "1,n,d,h," + QByteArray(254, 'i') + ",x", 1, -1, "n|d|h|" + QString(254, 'i') + "|x");
         ok("icon 255 bytes: empty, flags unread", "1,n,d,h," + QByteArray(255, 'i') + ",x", 1, -1, "n|d|h||");
@@ -102,9 +102,8 @@ private slots:
                                                << QList<int>() << 1u << -1ll << "a||||";
         QTest::newRow("byte order mark later") << QByteArray("\"1\",\"a\",\r\n\xEF\xBB\xBF\"2\",\"b\",\r\n")
                                                << QList<int>{2} << 1u << -1ll << "a||||";
-        QTest::newRow("later lines overwrite") << QByteArray("\"5:1\",\"one\",\n\"5\",\"first\",\"d1\",\"h1\",\"i1\",\"x\"\n"
-                                                             "\"5:1\",\"uno\",\n\"5:2\",\"two\",\n\"5\",\"second\",\n")
-                                               << QList<int>() << 5u << -1ll << "second|||| 1=uno 2=two";
+        QTest::newRow("later lines win") << QByteArray("5:1,one,\n5,first,d1,h1,i1,x\n5:1,uno,\n5:2,two,\n5,second,\n")
+                                         << QList<int>() << 5u << -1ll << "second|||| 1=uno 2=two";
     }
 
     void lines()

@@ -76,12 +76,13 @@ private slots:
         row("int named", 0x01A7F001, hex("ffffffff"), false, "Minus one", -1);
         row("bool false", 0x02A70001, hex("00"), false, "False", false);
         row("bool any nonzero", 0x02A70001, hex("0002"), false, "True", true);
-        row("string", 0x03A70007, "h\xC3\xA9llo", false, QString::fromUtf8("h\u00E9llo"), QString::fromUtf8("h\u00E9llo"));
+        const QString hello = QString::fromUtf8("h\u00E9llo");
+        row("string", 0x03A70007, "h\xC3\xA9llo", false, hello, hello);
         row("date low 32 of 8", 0x04A70001, hex("2001000001000000"), false, "16 Oct 1990", QDate(1990, 10, 16));
         row("time wraps at a day", 0x05A70001, le32(86400 + 3661), false, "01:01:01", QTime(1, 1, 1));
         row("datetime", 0x06A70001, le32(1) + le32(3600), false, "2 Jan 1990 01:00:00",
             QDateTime(QDate(1990, 1, 2), QTime(1, 0)));
-        row("datetime of 4 bytes", 0x06A70001, le32(1), false, "01 00 00 00", none);
+        row("datetime of 9 bytes", 0x06A70001, hex("01000000100e000078"), false, "01 00 00 00 10 0E 00 00 78", none);
         row("bits", 0x07A70001, hex("0180"), false, "10000000 00000001", "10000000 00000001");
         row("bits 9 bytes", 0x07A70001, hex("ff000000000000000001"), false,
             "11111111" + QString(" 00000000").repeated(7) + " ...",
@@ -176,7 +177,7 @@ private slots:
         row("mac hyphens", 0x15A70001, "00-1a-2B-3c-4d-5e", hex("001a2b3c4d5e"));
         row("mac empty", 0x15A70001, "", QByteArray(6, '\0'));
         refused(0x15A70001, {"00:1A-2B:3C:4D:5E", "00-1A:2B-3C-4D-5E", "0:1A:2B:3C:4D:5E", "0:1A:2B:3C:4D:5E0",
-                             "00.1A.2B.3C.4D.5E", "00:1A:2B:3C:4D:5G"});
+                             "00:1A:2B:3C:4D:5E:", "00.1A.2B.3C.4D.5E", "00:1A:2B:3C:4D:5G"});
         row("ipv6 empty", 0x16A70001, "", QByteArray(16, '\0'));
         refused(0x16A70001, {"1.2.3.4"});
         refused(0x18A70001, {"-1"});
@@ -224,7 +225,7 @@ private slots:
                     c = char(random.bounded(256));
                 const QVariant edit = formatPayload(key, payload, true, hexPreference, &m_map);
                 QByteArray written;
-                const QString what = QStringLiteral("%1: %2 -> %3").arg(key, 0, 16).arg(payload.toHex(), edit.toString());
+                const QString what = QString::number(key, 16) + ": " + payload.toHex() + " -> " + edit.toString();
                 if (edit.isValid())
                     QVERIFY2(parsePayload(key, edit, &written)
                                  && formatPayload(key, written, true, hexPreference, &m_map) == edit,

@@ -218,10 +218,12 @@ private slots:
             return QString(depth, ' ') + QString::fromLatin1(text);
         };
         char first[80];
-        std::snprintf(first, sizeof first, "Registry STORE: buf=%p:512 dirty=1", static_cast<const void *>(s.buffer.constData()));
+        const void *buffer = s.buffer.constData();
+        std::snprintf(first, sizeof first, "Registry STORE: buf=%p:512 dirty=1", buffer);
         QCOMPARE(lines, (QStringList{QString::fromLatin1(first), handleLine(1, s.root, nullptr, 0xFFFFFFFF, 0, 232),
-                                     handleLine(2, a, s.root, 0xFFA70001, 8, 224), handleLine(3, b, a, 0xFFA70002, 16, 216),
-                                     handleLine(4, c, b, 0xFFA70003, 24, 208), handleLine(2, removed, s.root, 0, -1, 0)}));
+                                     handleLine(2, a, s.root, 0xFFA70001, 8, 224),
+                                     handleLine(3, b, a, 0xFFA70002, 16, 216), handleLine(4, c, b, 0xFFA70003, 24, 208),
+                                     handleLine(2, removed, s.root, 0, -1, 0)}));
     }
 };
 

@@ -87,7 +87,7 @@ private slots:
                         payload = before.mid(from, random.bounded(used - from + 1));
                         data = reinterpret_cast<const uint8_t *>(s.buffer.constData()) + from;
                     }
-                    const int grown = existing ? int(payload.size() - existing->payload.size()) : 8 + int(payload.size());
+                    const int grown = int(payload.size()) - (existing ? int(existing->payload.size()) : -8);
                     done = reg_set(h, key, data, uint32_t(payload.size())) == 1;
                     QCOMPARE(done, used + grown <= capacity);
                     if (done) {
