@@ -171,9 +171,12 @@ private slots:
         QFETCH(QByteArray, contents);
         QFETCH(QString, expected);
 
-        OpenStore s(rootBlob(record(0xFFA70001, contents)), 256);
+        OpenStore s(rootBlob(record(0xFFA70001, record(0xFFA7000F) + contents)), 256);
         RegistryHandle *h = reg_open_section(s.root, 0xFFA70001);
+        reg_open_section(h, 0xFFA7000F); // the first child handle, detached: it finds nothing
+        QCOMPARE(reg_remove(h, 0xFFA7000F), 1);
         reg_open_section(h, 0xFFA70004); // an open handle is handed out again, not doubled
+        const QByteArray before = s.snapshot();
         std::vector<RegChild> children;
         QVERIFY(reg_children(h, &children));
         QStringList listed;
@@ -190,7 +193,7 @@ private slots:
         }
         QCOMPARE(listed.join(' '), expected);
         QCOMPARE(int(children.size()), reg_count(h));
-        QCOMPARE(reg_is_dirty(s.root), 0);
+        QCOMPARE(s.snapshot(), before);
     }
 
     void dump()
