@@ -1,10 +1,12 @@
-// The line ring: one block of totalLines lines plus the tab-stop bitmap.
-// Scrolling a region at the top of the screen only advances topLine; the
-// rows the view shows are re-marked once per update step, not once per
-// scrolled line. Line operations stop at a line's extent (see
-// terminalinternal.h), so blank cells cost nothing to erase or move.
+// The line slots: one block of totalLines + 1 lines, the tab-stop bitmap and
+// the tables that say which slot holds which line. Scrolling moves slot numbers in the screen's table and
+// the history's ring, never cells; the rows the view shows are settled
+// against what was shown there once per update step, not once per scrolled
+// line. Line operations stop at a line's extent (see terminalinternal.h),
+// so blank cells cost nothing to erase or move.
 #include "terminalinternal.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -174,37 +176,6 @@ void lineMakeBlank(TerminalCore *t, TerminalLine *line)
     lineBlank(t, line, 0, t->cols);
 }
 
-void lineCopy(TerminalCore *t, TerminalLine *dst, TerminalLine *src)
-{
-    if (dst == src || (lineIsBlank(dst) && lineIsBlank(src)))
-        return;
-    lineSetSize(t, dst, src->header & kLineSizeMask);
-    if (src->header & kLinePendingMask) {
-        // The pattern moves unwritten; dst keeps its old text underneath, marked.
-        lineMarkAll(t, dst);
-        dst->header = (dst->header & ~kLinePendingBits) | (src->header & kLinePendingBits);
-        return;
-    }
-    const uint32_t dstExtent = lineExtent(dst);
-    const uint32_t srcExtent = lineExtent(src);
-    const uint32_t count = dstExtent > srcExtent ? dstExtent : srcExtent;
-    if (dst->header & kLinePendingMask) {
-        // Every cell of a pending line is marked already and stays so.
-        TerminalCell *to = lineCells(dst);
-        const TerminalCell *from = lineCells(src);
-        uint32_t attributes = 0;
-        for (uint32_t c = 0; c < count; ++c) {
-            to[c] = TerminalCell{from[c].ch | kCellChanged, from[c].colours};
-            attributes |= from[c].ch;
-        }
-        dst->header &= ~kLinePendingBits;
-        lineNoteChanged(t, dst, attributes);
-    } else {
-        lineMove(t, dst, 0, lineCells(src), count);
-    }
-    lineSetExtent(dst, srcExtent);
-}
-
 bool lineBlankFrom(TerminalCore *t, TerminalLine *line, uint32_t col)
 {
     const TerminalCell *cells = lineCells(lineReady(t, line));
@@ -215,23 +186,78 @@ bool lineBlankFrom(TerminalCore *t, TerminalLine *line, uint32_t col)
     return true;
 }
 
-// A row counted from screen row 0; negative rows are in the history.
-static TerminalLine *rowLine(const TerminalCore *t, int64_t row)
-{
-    return ringLine(t, ringIndex(t, row));
-}
-
 static void beforeScroll(TerminalCore *t)
 {
     if (t->callbacks && t->callbacks->beforeScroll)
         t->callbacks->beforeScroll(t);
 }
 
+// The slot table holds the screen's slot numbers at rowBase, with as many
+// free entries on either side; moving them back to the middle now and then
+// keeps every shift of the whole screen at the cost of the lines it adds.
+static uint32_t *rowsWithRoom(TerminalCore *t, uint32_t below, uint32_t above)
+{
+    if (t->rowBase < below || t->rowBase + t->rows + above > 3 * t->rows) {
+        std::memmove(t->rowSlots + t->rows, t->rowSlots + t->rowBase, t->rows * sizeof(uint32_t));
+        t->rowBase = t->rows;
+    }
+    return t->rowSlots + t->rowBase;
+}
+
+// Slots of rows [top, bottom) rotated up by n (0 < n < bottom - top): row
+// top + i gets the slot of row top + (i + n) mod (bottom - top). A small
+// region turns in place; a large one turns with the whole screen, and the
+// rows outside it are put back.
+static void rotateRows(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n)
+{
+    const uint32_t height = bottom - top;
+    const uint32_t down = height - n; // the same turn, downwards
+    const uint32_t outside = t->rows - height;
+    const uint32_t step = n < down ? n : down;
+    uint32_t *saved = t->rowSlots + 3 * t->rows; // scratch of rows entries
+    if (height <= outside + 2 * step) {
+        uint32_t *row = t->rowSlots + t->rowBase;
+        std::rotate(row + top, row + top + n, row + bottom);
+        return;
+    }
+    if (n <= down) {
+        uint32_t *row = rowsWithRoom(t, 0, n);
+        std::memcpy(saved, row + top, n * sizeof(uint32_t));
+        std::memmove(row + bottom + n, row + bottom, (t->rows - bottom) * sizeof(uint32_t));
+        std::memmove(row + n, row, top * sizeof(uint32_t));
+        std::memcpy(row + bottom, saved, n * sizeof(uint32_t));
+        t->rowBase += n;
+    } else {
+        uint32_t *row = rowsWithRoom(t, down, 0);
+        std::memcpy(saved, row + bottom - down, down * sizeof(uint32_t));
+        std::memmove(row - down, row, top * sizeof(uint32_t));
+        std::memmove(row + bottom - down, row + bottom, (t->rows - bottom) * sizeof(uint32_t));
+        std::memcpy(row + top - down, saved, down * sizeof(uint32_t));
+        t->rowBase -= down;
+    }
+}
+
+// The slot enters the history; the slot of the line that leaves it (or
+// the same slot, without history) is returned for reuse. A line scrolled
+// out of a region is swapped for the spare instead, so that the update
+// step can still compare against what it held.
+static uint32_t historyPush(TerminalCore *t, uint32_t slot)
+{
+    const uint32_t size = t->totalLines - t->rows;
+    if (size == 0)
+        return slot;
+    const uint32_t reused = t->historySlots[t->historyHead];
+    t->historySlots[t->historyHead] = slot;
+    t->historyHead = t->historyHead + 1 < size ? t->historyHead + 1 : 0;
+    return reused;
+}
+
 void ringScrollUp(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n)
 {
     beforeScroll(t);
-    if (top > 0 && n > bottom - top)
-        n = bottom - top; // further scrolls would only move blank lines
+    const uint32_t height = bottom - top;
+    if (top > 0 && n > height)
+        n = height; // further scrolls would only move blank lines
     // Blank top rows do not begin an empty history: they are dropped.
     uint32_t dropped = 0;
     if (top == 0 && t->historyCount == 0) {
@@ -245,104 +271,179 @@ void ringScrollUp(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n)
     selectionScroll(t, int32_t(top), int32_t(bottom), -int32_t(n - pushed), false);
     if (pushed > 0)
         selectionScroll(t, int32_t(top), int32_t(bottom), -int32_t(pushed), true);
-    const uint32_t moved = n < bottom - top ? n : bottom - top;
-    // Through the ring when lines enter the history or that moves less.
-    if (top == 0 && (pushed > 0 || t->rows - bottom < bottom - moved)) {
-        t->screenPattern = PatternNone;
-        t->topLine = ringIndex(t, n);
+    screenTouch(t, top, bottom);
+    t->settle |= kSettleMoved;
+    const uint32_t moved = n < height ? n : height;
+    if (moved < height)
+        rotateRows(t, top, bottom, moved);
+    // The lines that left the top are at the bottom now, oldest first; those
+    // that go into the history come back as the lines it gives up. Scrolls
+    // past the region's height (at the top) push blank lines.
+    uint32_t *row = t->rowSlots + t->rowBase;
+    for (uint32_t k = 0; k < n; ++k) {
+        uint32_t &slot = row[bottom - moved + (k < moved ? k : moved - 1)];
+        if (k >= n - pushed)
+            slot = historyPush(t, slot);
+        else
+            std::swap(slot, t->spareSlot);
+        lineMakeBlank(t, slotLine(t, slot));
+    }
+    if (pushed > 0) {
         const uint32_t historyLimit = t->totalLines - t->rows;
         t->historyCount = t->historyCount + pushed < historyLimit ? t->historyCount + pushed : historyLimit;
-        t->viewShift = t->viewShift + n < t->rows ? t->viewShift + n : t->rows;
-        // Rows below the region keep their place; then the lines between
-        // them and the old region (the new bottom rows of the region and,
-        // past its height, the newest history lines) become blank.
-        for (uint32_t r = t->rows; r-- > bottom;)
-            lineCopy(t, screenLine(t, r), rowLine(t, int64_t(r) - n));
-        for (int64_t r = int64_t(bottom) - n; r < bottom; ++r)
-            lineMakeBlank(t, rowLine(t, r));
-        if (pushed > 0)
-            coreScrollbackChanged(t);
-        return;
+        coreScrollbackChanged(t);
     }
-    screenTouch(t, top, bottom);
-    for (uint32_t r = top; r + moved < bottom; ++r)
-        lineCopy(t, screenLine(t, r), screenLine(t, r + moved));
-    for (uint32_t r = bottom - moved; r < bottom; ++r)
-        lineMakeBlank(t, screenLine(t, r));
 }
 
 void ringScrollDown(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n)
 {
     beforeScroll(t);
-    if (n > bottom - top)
-        n = bottom - top;
+    const uint32_t height = bottom - top;
+    if (n > height)
+        n = height;
     selectionScroll(t, int32_t(top), int32_t(bottom), int32_t(n), false);
     screenTouch(t, top, bottom);
-    for (uint32_t r = bottom; r-- > top + n;)
-        lineCopy(t, screenLine(t, r), screenLine(t, r - n));
-    for (uint32_t r = top; r < top + n; ++r)
-        lineMakeBlank(t, screenLine(t, r));
+    t->settle |= kSettleMoved;
+    if (n < height)
+        rotateRows(t, top, bottom, height - n);
+    uint32_t *row = t->rowSlots + t->rowBase;
+    for (uint32_t r = top; r < top + n; ++r) {
+        std::swap(row[r], t->spareSlot);
+        lineMakeBlank(t, slotLine(t, row[r]));
+    }
 }
 
 void ringMarkView(TerminalCore *t)
 {
-    // Since a reset in this feed the view is the screen, marked but for the touched rows.
-    const bool known = t->screenPattern != PatternNone;
-    for (uint32_t r = known ? t->touchedTop : 0; r < (known ? t->touchedBottom : t->rows); ++r) {
-        TerminalLine *line = lineReady(t, rowLine(t, int64_t(r) - t->viewOffset));
-        if (!lineAllMarked(line))
-            lineMarkAll(t, line);
-    }
+    t->settle |= kSettleMarkAll;
     t->modes |= kModeChanged;
-    t->viewShift = 0;
 }
 
 void ringWriteOutShown(TerminalCore *t)
 {
     for (uint32_t r = 0; r < t->rows; ++r) {
         lineReady(t, screenLine(t, r));
-        lineReady(t, rowLine(t, int64_t(r) - t->viewOffset));
+        lineReady(t, slotLine(t, bufferSlot(t, int64_t(r) - t->viewOffset)));
     }
 }
 
-// The view slid down by viewShift lines since the rows were last settled.
-// A cell needs no repaint only if it equals the unmarked cell that was shown
-// at its place, which is now viewShift lines above it; every other cell is
-// marked. Returns whether the view slid at all.
-bool ringSettleViewShift(TerminalCore *t)
+constexpr uint32_t kNoSlot = UINT32_MAX;
+
+namespace {
+
+// Tables behind the slot tables of TerminalCore (see terminalCoreResize).
+uint32_t *slotPlaces(const TerminalCore *t)
 {
-    const uint32_t shift = t->viewShift;
-    if (shift == 0)
-        return false;
-    if (shift >= t->rows) {
-        ringMarkView(t);
+    return t->historySlots + (t->totalLines - t->rows);
+}
+
+TerminalLine *settleCopy(const TerminalCore *t)
+{
+    return reinterpret_cast<TerminalLine *>(slotPlaces(t) + t->totalLines + 1);
+}
+
+uint32_t viewSlot(const TerminalCore *t, uint32_t viewRow)
+{
+    return bufferSlot(t, int64_t(viewRow) - t->viewOffset);
+}
+
+// The line now at a view row against the one shown there before (null:
+// unknown). A cell needs no repaint only if it equals that line's cell and
+// that cell is unmarked, that is unchanged since it was shown.
+void settleRow(TerminalCore *t, TerminalLine *now, const TerminalLine *was)
+{
+    if (!was || ((now->header ^ was->header) & kLineSizeMask)) {
+        lineMarkAll(t, now);
+        return;
+    }
+    now->header &= ~(kLineChanged | kLineAllMarked);
+    TerminalCell *cells = lineCells(now);
+    const TerminalCell *shown = lineCells(was);
+    const uint32_t cols = t->cols; // read once: the stores could alias it
+    uint32_t anyDiffers = 0;
+    uint32_t attributes = 0;
+    for (uint32_t c = 0; c < cols; ++c) {
+        const uint32_t ch = cells[c].ch & ~kCellChanged;
+        const uint32_t differs = (shown[c].ch & kCellChanged) | ((ch ^ shown[c].ch) & ~kCellChanged)
+                                 | (cells[c].colours ^ shown[c].colours);
+        cells[c].ch = ch | (differs ? kCellChanged : 0);
+        anyDiffers |= differs;
+        attributes |= differs ? ch : 0;
+    }
+    lineNoteStored(t, now, anyDiffers != 0, attributes);
+}
+
+} // namespace
+
+// Every view row whose line changed places since the last update step is
+// settled against the line shown there then. Settling a row rewrites its
+// line's marks, so a row that still has to compare against that line (it
+// showed it) goes first; where such rows form a cycle, one line is compared
+// from a copy. Returns whether any view row shows another line.
+bool ringSettleView(TerminalCore *t)
+{
+    const uint32_t rows = t->rows;
+    if (t->settle & kSettleMarkAll) {
+        t->settle = 0;
+        for (uint32_t r = 0; r < rows; ++r) {
+            const uint32_t slot = viewSlot(t, r);
+            TerminalLine *line = lineReady(t, slotLine(t, slot));
+            if (!lineAllMarked(line))
+                lineMarkAll(t, line);
+            t->shownSlots[r] = slot;
+        }
+        t->modes |= kModeChanged;
         return true;
     }
-    t->viewShift = 0;
-    const int64_t viewTop = -int64_t(t->viewOffset);
-    const uint32_t cols = t->cols; // read once: the stores could alias it
-    // Bottom up, so that every shown line is read before it is settled itself.
-    for (uint32_t r = t->rows; r-- > 0;) {
-        TerminalLine *now = rowLine(t, viewTop + r);
-        const TerminalLine *was = rowLine(t, viewTop + r - shift);
-        if ((now->header ^ was->header) & kLineSizeMask) {
-            lineMarkAll(t, now);
+    if (!(t->settle & kSettleMoved))
+        return false;
+    t->settle = 0;
+    // Per slot: view row + 1 where it is now (low half), where it was shown (high half).
+    uint32_t *place = slotPlaces(t);
+    uint32_t *was = t->rowSlots + 3 * rows; // scratch: the slot each row showed
+    bool slid = false;
+    for (uint32_t r = 0; r < rows; ++r) {
+        const uint32_t now = viewSlot(t, r);
+        was[r] = t->shownSlots[r];
+        if (now == was[r])
             continue;
+        slid = true;
+        place[now] |= r + 1;
+        if (was[r] != kNoSlot)
+            place[was[r]] |= (r + 1) << 16;
+    }
+    if (!slid)
+        return false;
+    auto done = [t](uint32_t r) { return t->shownSlots[r] == viewSlot(t, r); };
+    auto shownAt = [place](uint32_t slot) { return int32_t(place[slot] >> 16) - 1; };
+    auto nowAt = [place](uint32_t slot) { return slot == kNoSlot ? -1 : int32_t(place[slot] & 0xFFFF) - 1; };
+    TerminalLine *copy = settleCopy(t);
+    for (uint32_t r = 0; r < rows; ++r) {
+        if (done(r))
+            continue;
+        // Back to the first row of the chain, or once round a cycle.
+        uint32_t first = r;
+        for (int32_t q = shownAt(viewSlot(t, first)); q >= 0 && uint32_t(q) != r && !done(uint32_t(q));
+             q = shownAt(viewSlot(t, first)))
+            first = uint32_t(q);
+        uint32_t copied = kNoSlot;
+        const int32_t before = shownAt(viewSlot(t, first));
+        if (before >= 0 && !done(uint32_t(before))) {
+            copied = viewSlot(t, first);
+            std::memcpy(copy, slotLine(t, copied), t->lineStride);
         }
-        now->header &= ~(kLineChanged | kLineAllMarked);
-        TerminalCell *cells = lineCells(now);
-        const TerminalCell *shown = lineCells(was);
-        uint32_t anyDiffers = 0;
-        uint32_t attributes = 0;
-        for (uint32_t c = 0; c < cols; ++c) {
-            const uint32_t ch = cells[c].ch & ~kCellChanged;
-            const uint32_t differs = (shown[c].ch & kCellChanged) | ((ch ^ shown[c].ch) & ~kCellChanged)
-                                     | (cells[c].colours ^ shown[c].colours);
-            cells[c].ch = ch | (differs ? kCellChanged : 0);
-            anyDiffers |= differs;
-            attributes |= differs ? ch : 0;
+        for (int32_t q = int32_t(first); q >= 0 && !done(uint32_t(q)); q = nowAt(was[q])) {
+            const uint32_t shown = was[q];
+            const TerminalLine *line = shown == kNoSlot ? nullptr : shown == copied ? copy : slotLine(t, shown);
+            const uint32_t now = viewSlot(t, uint32_t(q));
+            settleRow(t, slotLine(t, now), line);
+            t->shownSlots[q] = now;
         }
-        lineNoteStored(t, now, anyDiffers != 0, attributes);
+    }
+    for (uint32_t r = 0; r < rows; ++r) {
+        place[viewSlot(t, r)] = 0;
+        if (was[r] != kNoSlot)
+            place[was[r]] = 0;
     }
     return true;
 }
@@ -379,7 +480,6 @@ void ringResetScreen(TerminalCore *t, uint32_t pattern)
             lineSetPending(t, line, pending);
     }
     t->modes |= kModeChanged;
-    t->viewShift = 0;
     t->pendingRows |= pattern != PatternBlank;
     t->screenPattern = pattern;
     t->touchedTop = t->rows;
@@ -409,10 +509,16 @@ int terminalCoreResize(TerminalCore *t, uint32_t cols, uint32_t rows, uint32_t h
         return 1;
     const uint64_t stride = 4 + 8 * uint64_t(cols);
     const uint64_t totalLines = uint64_t(rows) + historyLines;
-    const uint64_t ringBytes = stride * totalLines;
+    const uint64_t ringBytes = stride * (totalLines + 1);
     if (ringBytes > UINT32_MAX)
         return 0;
-    uint8_t *block = static_cast<uint8_t *>(std::calloc(ringBytes + (cols + 7) / 8, 1));
+    // The lines, the tab stops, then as 32-bit entries: the screen's slot
+    // table with room on either side and scratch behind it (4 x rows), the
+    // slots shown per view row (rows), the history's slots (historyLines),
+    // per slot its place in the view (totalLines + 1), and a line for settling.
+    const uint64_t tabBytes = ((cols + 7) / 8 + 3) & ~uint64_t(3);
+    const uint64_t tableEntries = 5 * uint64_t(rows) + historyLines + totalLines + 1;
+    auto *block = static_cast<uint8_t *>(std::calloc(ringBytes + tabBytes + 4 * tableEntries + stride, 1));
     if (!block)
         return 0;
 
@@ -423,11 +529,24 @@ int terminalCoreResize(TerminalCore *t, uint32_t cols, uint32_t rows, uint32_t h
     t->totalLines = uint32_t(totalLines);
     t->bufferBytes = uint32_t(ringBytes);
     t->bufferStart = block;
-    t->bufferLast = block + ringBytes - stride;
     t->tabStops = block + ringBytes;
     tabStopsDefault(t->tabStops, cols);
+    t->rowSlots = reinterpret_cast<uint32_t *>(block + ringBytes + tabBytes);
+    t->shownSlots = t->rowSlots + 4 * rows;
+    t->historySlots = t->shownSlots + rows;
+    // Slot k holds history line historyLines - k above the screen, slot
+    // historyLines + r screen row r, as they are copied below.
+    t->rowBase = rows;
+    for (uint32_t r = 0; r < rows; ++r) {
+        t->rowSlots[rows + r] = historyLines + r;
+        t->shownSlots[r] = kNoSlot;
+    }
+    for (uint32_t k = 0; k < historyLines; ++k)
+        t->historySlots[k] = k;
+    t->historyHead = 0;
+    t->spareSlot = t->totalLines;
     t->viewOffset = 0;
-    t->viewShift = 0;
+    t->settle = kSettleMarkAll;
 
     if (old.bufferStart) {
         // Bottom-aligned copy: the newest lines survive, reflow-free.
@@ -435,11 +554,11 @@ int terminalCoreResize(TerminalCore *t, uint32_t cols, uint32_t rows, uint32_t h
         const uint32_t copied = oldLines < t->totalLines ? oldLines : t->totalLines;
         const uint32_t common = old.cols < cols ? old.cols : cols;
         for (uint32_t k = 0; k < t->totalLines; ++k) {
-            TerminalLine *dst = ringLine(t, t->totalLines - 1 - k);
+            TerminalLine *dst = slotLine(t, t->totalLines - 1 - k);
             lineInitBlank(dst, cols);
             if (k >= copied)
                 continue;
-            TerminalLine *src = lineReady(&old, ringLine(&old, ringIndex(&old, int64_t(old.rows) - 1 - k)));
+            TerminalLine *src = lineReady(&old, slotLine(&old, bufferSlot(&old, int64_t(old.rows) - 1 - k)));
             // Padding cells are unmarked; the extent ends with the copied cells.
             dst->header = src->header & ~kLineAllMarked;
             lineSetExtent(dst, lineExtent(src) < common ? lineExtent(src) : common);
@@ -448,17 +567,16 @@ int terminalCoreResize(TerminalCore *t, uint32_t cols, uint32_t rows, uint32_t h
         std::memcpy(t->tabStops, old.tabStops, ((common + 7) / 8));
         const int64_t history = int64_t(old.historyCount) + old.rows - rows;
         t->historyCount = history < 0 ? 0 : history > historyLines ? historyLines : uint32_t(history);
-        t->topLine = historyLines;
         const uint32_t fromBottom = old.rows - 1 - old.cursorY;
         if (fromBottom < rows)
             t->cursorY = rows - 1 - fromBottom;
         std::free(old.bufferStart);
     } else {
         for (uint32_t i = 0; i < t->totalLines; ++i)
-            lineInitBlank(ringLine(t, i), cols);
-        t->topLine = 0;
+            lineInitBlank(slotLine(t, i), cols);
         t->historyCount = 0;
     }
+    lineInitBlank(slotLine(t, t->spareSlot), cols);
 
     selectionReset(t);
     t->screenPattern = PatternNone;

@@ -61,7 +61,7 @@ void selectionScroll(TerminalCore *t, int32_t top, int32_t bottom, int32_t delta
     // The highlight moves with the text, not with the cells' contents:
     // have the update step repaint the whole view.
     if (hasSelection(t))
-        t->viewShift = t->rows;
+        t->settle |= kSettleMarkAll;
     const int32_t oldest = -int32_t(t->totalLines - t->rows);
     bool left = false;
     for (int field : {StartY, EndY, AnchorY}) {

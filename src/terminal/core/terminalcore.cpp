@@ -71,8 +71,10 @@ void coreFullReset(TerminalCore *t, uint32_t pattern)
     // The history is forgotten, not erased: nothing can reach it any more.
     t->historyCount = 0;
     t->viewOffset = 0;
-    if (t->bufferStart)
+    if (t->bufferStart) {
         ringResetScreen(t, pattern);
+        ringMarkView(t);
+    }
     coreScrollbackChanged(t);
 }
 
@@ -95,7 +97,7 @@ void terminalCoreUpdate(TerminalCore *t)
             ringWriteOutShown(t);
             t->pendingRows = 0;
         }
-        const bool slid = ringSettleViewShift(t);
+        const bool slid = ringSettleView(t);
         const bool moved = t->cursorX != t->shownCursorX || t->cursorY != t->shownCursorY;
         const bool visible = t->modes & kModeCursorVisible;
         // The cursor is drawn at a place, not in a line: after a scroll its
@@ -178,7 +180,7 @@ TerminalLine *terminalCoreLine(TerminalCore *t, int32_t row)
 {
     if (!t->bufferStart || row >= int32_t(t->rows) || row < -int32_t(t->historyCount))
         return nullptr;
-    return lineReady(t, ringLine(t, ringIndex(t, row)));
+    return lineReady(t, slotLine(t, bufferSlot(t, row)));
 }
 
 TerminalLine *terminalCoreViewLine(TerminalCore *t, uint32_t viewRow)

@@ -147,12 +147,20 @@ struct TerminalCore {
     uint32_t modes;
     uint32_t defaultModes;
     uint32_t options;
-    uint8_t *bufferStart; // the line ring, followed by the tab-stop bitmap
-    uint8_t *bufferLast;  // start of the ring's last line
+    uint8_t *bufferStart; // the line slots, then the slot tables and the tab-stop bitmap
     uint32_t lineStride;  // 4 + 8 * cols
-    uint32_t bufferBytes; // totalLines * lineStride
-    uint32_t totalLines;  // rows + history lines
-    uint32_t topLine;     // ring index of screen row 0
+    uint32_t bufferBytes; // (totalLines + 1) * lineStride
+    uint32_t totalLines;  // rows + history lines (the spare slot aside)
+    // Which slot holds which line, so that scrolling moves slot numbers, not
+    // cells: screen row r is in slot rowSlots[rowBase + r]; the history is a
+    // ring of slot numbers whose newest line lies just before historyHead.
+    // One more slot, the spare, keeps the line a region scrolled out last.
+    uint32_t *rowSlots;
+    uint32_t rowBase;
+    uint32_t *historySlots;
+    uint32_t historyHead;
+    uint32_t spareSlot;
+    uint32_t *shownSlots; // per view row, the slot shown there at the last update step
     uint32_t cursorX, cursorY;
     TerminalCell pen; // character bits are scratch
     uint32_t originMode;
@@ -168,7 +176,7 @@ struct TerminalCore {
     uint32_t inUpdate;
     uint32_t wrapPending;
     int32_t singleShift; // -1 none, 2 or 3
-    uint32_t viewShift;  // lines the view slid down since the last update step
+    uint32_t settle;     // what the next update step must settle (kSettle... in the core)
     uint32_t shownCursorVisible; // DECTCEM at the last update step
     uint32_t pendingRows;        // rows hold the alignment pattern or character table unwritten
     // Within one feed, after a full reset: what every row outside

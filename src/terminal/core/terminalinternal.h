@@ -33,30 +33,37 @@ constexpr uint32_t kLinePendingBits = kLinePendingMask | 0xFu << kLineTableRowSh
 constexpr uint32_t kLineExtentShift = 16;
 constexpr uint32_t kLineExtentMask = 0x1FFFu << kLineExtentShift;
 
-inline TerminalLine *ringLine(const TerminalCore *t, uint32_t index)
+inline TerminalLine *slotLine(const TerminalCore *t, uint32_t slot)
 {
-    return reinterpret_cast<TerminalLine *>(t->bufferStart + size_t(index) * t->lineStride);
+    return reinterpret_cast<TerminalLine *>(t->bufferStart + size_t(slot) * t->lineStride);
 }
 
-// Ring index of a row counted from screen row 0; row may be negative. Rows
-// lie within one turn of the ring either way, so no division is needed.
-inline uint32_t ringIndex(const TerminalCore *t, int64_t row)
+inline uint32_t screenSlot(const TerminalCore *t, uint32_t row)
 {
-    int64_t index = int64_t(t->topLine) + row;
-    if (index < 0)
-        index += t->totalLines;
-    else if (index >= int64_t(t->totalLines))
-        index -= t->totalLines;
-    return uint32_t(index);
+    return t->rowSlots[t->rowBase + row];
 }
 
 inline TerminalLine *screenLine(const TerminalCore *t, uint32_t row)
 {
-    uint32_t index = t->topLine + row;
-    if (index >= t->totalLines)
-        index -= t->totalLines;
-    return ringLine(t, index);
+    return slotLine(t, screenSlot(t, row));
 }
+
+// Slot of a row counted from screen row 0; negative rows are in the history
+// (down to -historyCount, or to minus the history's size for its old lines).
+inline uint32_t bufferSlot(const TerminalCore *t, int64_t row)
+{
+    if (row >= 0)
+        return screenSlot(t, uint32_t(row));
+    const uint32_t size = t->totalLines - t->rows;
+    int64_t index = int64_t(t->historyHead) + row;
+    if (index < 0)
+        index += size;
+    return t->historySlots[index];
+}
+
+// What the next update step settles (TerminalCore::settle).
+constexpr uint32_t kSettleMoved = 1u << 0;   // lines changed places in the view
+constexpr uint32_t kSettleMarkAll = 1u << 1; // every cell of the view is to be repainted
 
 inline uint32_t lineExtent(const TerminalLine *line)
 {
@@ -147,15 +154,12 @@ inline void cellMark(TerminalCore *t, TerminalLine *line, TerminalCell *cell)
 void lineMarkAll(TerminalCore *t, TerminalLine *line);
 void lineBlank(TerminalCore *t, TerminalLine *line, uint32_t from, uint32_t to); // [from, to)
 void lineMakeBlank(TerminalCore *t, TerminalLine *line);                          // blank and single width
-void lineCopy(TerminalCore *t, TerminalLine *dst, TerminalLine *src);
 void lineSetSize(TerminalCore *t, TerminalLine *line, uint32_t size);
 void lineSetPending(TerminalCore *t, TerminalLine *line, uint32_t pending); // after a full reset
 bool lineBlankFrom(TerminalCore *t, TerminalLine *line, uint32_t col);      // only spaces from col on
 void lineInsertCells(TerminalCore *t, TerminalLine *line, uint32_t x, uint32_t n);
 void lineDeleteCells(TerminalCore *t, TerminalLine *line, uint32_t x, uint32_t n);
 
-// Region [top, bottom) scrolled by n lines (n at most its height), as n
-// single scrolls would leave it.
 // What every row holds right after a full reset, for as long as nothing
 // touches it within the same feed (painting clears marks only between
 // feeds): blank and marked, or pending. A reset to the same pattern then
@@ -178,11 +182,12 @@ inline void screenTouch(TerminalCore *t, uint32_t from, uint32_t to)
 }
 
 void ringResetScreen(TerminalCore *t, uint32_t pattern); // every row as the pattern has it
+// Region [top, bottom) scrolled by n lines, as n single scrolls leave it.
 void ringScrollUp(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n);
 void ringScrollDown(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n);
-void ringMarkView(TerminalCore *t);
+void ringMarkView(TerminalCore *t); // at the next update step
 void ringWriteOutShown(TerminalCore *t); // every pending line of the screen and the view
-bool ringSettleViewShift(TerminalCore *t); // true if the view slid
+bool ringSettleView(TerminalCore *t); // true if a view row shows another line
 void tabStopsDefault(uint8_t *bitmap, uint32_t cols);
 
 // --- screen operations (screen.cpp) ---

@@ -3,6 +3,7 @@
 #include "seededrandom.h"
 #include "terminalinternal.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vtdiff {
@@ -47,11 +48,20 @@ std::vector<uint32_t> contents(TerminalCore *t)
     return out;
 }
 
-// Every line of the ring, reachable or not, as it lies in memory.
+// Every line slot, reachable or not, as it lies in memory; and every slot
+// held once by the screen, the history or as the spare.
 const char *lineProblem(const TerminalCore *t)
 {
-    for (uint32_t i = 0; i < t->totalLines; ++i) {
-        const TerminalLine *line = ringLine(t, i);
+    std::vector<int> holders(t->totalLines + 1);
+    ++holders[t->spareSlot];
+    for (uint32_t r = 0; r < t->rows; ++r)
+        ++holders[t->rowSlots[t->rowBase + r]];
+    for (uint32_t k = 0; k < t->totalLines - t->rows; ++k)
+        ++holders[t->historySlots[k]];
+    if (std::count(holders.begin(), holders.end(), 1) != int(holders.size()))
+        return "a slot held twice or not at all";
+    for (uint32_t i = 0; i <= t->totalLines; ++i) {
+        const TerminalLine *line = slotLine(t, i);
         const bool marked = lineAllMarked(line) || (line->header & kLinePendingMask);
         if (lineExtent(line) > t->cols)
             return "extent past the end of the line";
