@@ -3,11 +3,11 @@
 
 namespace zn {
 
-static void lineFeed(TerminalCore *t)
+void parserLineFeeds(TerminalCore *t, size_t n)
 {
     if (t->modes & kModeLnm)
         t->cursorX = 0;
-    screenIndex(t);
+    screenIndexLines(t, n);
 }
 
 static void invoke(TerminalCore *t, uint32_t set)
@@ -35,7 +35,7 @@ void parserExecute(TerminalCore *t, uint32_t c)
     case 0x0A:
     case 0x0B:
     case 0x0C:
-        lineFeed(t);
+        parserLineFeeds(t, 1);
         break;
     case 0x0D:
         t->cursorX = 0;

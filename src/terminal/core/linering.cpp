@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace zn {
 
@@ -168,10 +169,8 @@ void lineSetSize(TerminalCore *t, TerminalLine *line, uint32_t size)
     lineMarkAll(t, line);
 }
 
-void lineMakeBlank(TerminalCore *t, TerminalLine *line)
+void lineClear(TerminalCore *t, TerminalLine *line)
 {
-    if (lineIsBlank(line))
-        return;
     lineSetSize(t, line, kLineSingle);
     lineBlank(t, line, 0, t->cols);
 }
@@ -195,53 +194,87 @@ static void beforeScroll(TerminalCore *t)
 // The slot table holds the screen's slot numbers at rowBase, with as many
 // free entries on either side; moving them back to the middle now and then
 // keeps every shift of the whole screen at the cost of the lines it adds.
+[[gnu::noinline]] static void recentreRows(TerminalCore *t)
+{
+    std::memmove(t->rowSlots + t->rows, t->rowSlots + t->rowBase, t->rows * sizeof(uint32_t));
+    t->rowBase = t->rows;
+}
+
 static uint32_t *rowsWithRoom(TerminalCore *t, uint32_t below, uint32_t above)
 {
-    if (t->rowBase < below || t->rowBase + t->rows + above > 3 * t->rows) {
-        std::memmove(t->rowSlots + t->rows, t->rowSlots + t->rowBase, t->rows * sizeof(uint32_t));
-        t->rowBase = t->rows;
-    }
+    if (t->rowBase < below || t->rowBase + t->rows + above > 3 * t->rows)
+        recentreRows(t);
     return t->rowSlots + t->rowBase;
+}
+
+// One slot at a time is the common case (a line feed): no library call.
+static void moveSlots(uint32_t *to, const uint32_t *from, uint32_t count)
+{
+    if (count == 1)
+        *to = *from;
+    else if (count > 1)
+        std::memmove(to, from, count * sizeof(uint32_t));
 }
 
 // Slots of rows [top, bottom) rotated up by n (0 < n < bottom - top): row
 // top + i gets the slot of row top + (i + n) mod (bottom - top). A small
 // region turns in place; a large one turns with the whole screen, and the
 // rows outside it are put back.
-static void rotateRows(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n)
+[[gnu::always_inline]] inline void rotateRows(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n)
 {
+    const uint32_t rows = t->rows;
     const uint32_t height = bottom - top;
     const uint32_t down = height - n; // the same turn, downwards
-    const uint32_t outside = t->rows - height;
+    const uint32_t outside = rows - height;
     const uint32_t step = n < down ? n : down;
-    uint32_t *saved = t->rowSlots + 3 * t->rows; // scratch of rows entries
-    if (height <= outside + 2 * step) {
-        uint32_t *row = t->rowSlots + t->rowBase;
-        std::rotate(row + top, row + top + n, row + bottom);
+    if (outside == 0) {
+        // The whole screen: only the lines that wrap round move.
+        if (n <= down) {
+            uint32_t *row = rowsWithRoom(t, 0, n);
+            moveSlots(row + rows, row, n);
+            t->rowBase += n;
+        } else {
+            uint32_t *row = rowsWithRoom(t, down, 0);
+            moveSlots(row - down, row + rows - down, down);
+            t->rowBase -= down;
+        }
         return;
     }
+    uint32_t *saved = t->rowSlots + 3 * rows; // scratch of rows entries
+    if (height > outside + 2 * step) {
+        if (n <= down) {
+            uint32_t *row = rowsWithRoom(t, 0, n);
+            moveSlots(saved, row + top, n);
+            moveSlots(row + bottom + n, row + bottom, rows - bottom);
+            moveSlots(row + n, row, top);
+            moveSlots(row + bottom, saved, n);
+            t->rowBase += n;
+        } else {
+            uint32_t *row = rowsWithRoom(t, down, 0);
+            moveSlots(saved, row + bottom - down, down);
+            moveSlots(row - down, row, top);
+            moveSlots(row + bottom - down, row + bottom, rows - bottom);
+            moveSlots(row + top - down, saved, down);
+            t->rowBase -= down;
+        }
+        return;
+    }
+    // In place, through the scratch for the shorter part.
+    uint32_t *row = t->rowSlots + t->rowBase;
     if (n <= down) {
-        uint32_t *row = rowsWithRoom(t, 0, n);
-        std::memcpy(saved, row + top, n * sizeof(uint32_t));
-        std::memmove(row + bottom + n, row + bottom, (t->rows - bottom) * sizeof(uint32_t));
-        std::memmove(row + n, row, top * sizeof(uint32_t));
-        std::memcpy(row + bottom, saved, n * sizeof(uint32_t));
-        t->rowBase += n;
+        moveSlots(saved, row + top, n);
+        moveSlots(row + top, row + top + n, down);
+        moveSlots(row + bottom - n, saved, n);
     } else {
-        uint32_t *row = rowsWithRoom(t, down, 0);
-        std::memcpy(saved, row + bottom - down, down * sizeof(uint32_t));
-        std::memmove(row - down, row, top * sizeof(uint32_t));
-        std::memmove(row + bottom - down, row + bottom, (t->rows - bottom) * sizeof(uint32_t));
-        std::memcpy(row + top - down, saved, down * sizeof(uint32_t));
-        t->rowBase -= down;
+        moveSlots(saved, row + bottom - down, down);
+        moveSlots(row + top + down, row + top, n);
+        moveSlots(row + top, saved, down);
     }
 }
 
 // The slot enters the history; the slot of the line that leaves it (or
-// the same slot, without history) is returned for reuse. A line scrolled
-// out of a region is swapped for the spare instead, so that the update
-// step can still compare against what it held.
-static uint32_t historyPush(TerminalCore *t, uint32_t slot)
+// the same slot, without history) is returned for reuse.
+[[gnu::always_inline]] inline uint32_t historyPush(TerminalCore *t, uint32_t slot)
 {
     const uint32_t size = t->totalLines - t->rows;
     if (size == 0)
@@ -252,44 +285,70 @@ static uint32_t historyPush(TerminalCore *t, uint32_t slot)
     return reused;
 }
 
+// The line that left a region gives way to a blank one: into the history,
+// which gives up its oldest line, or into the spare slot, whose line is
+// kept until then so that the update step can still compare against it.
+[[gnu::always_inline]] inline uint32_t blankInstead(TerminalCore *t, uint32_t leaving, bool intoHistory)
+{
+    const uint32_t slot = intoHistory ? historyPush(t, leaving) : std::exchange(t->spareSlot, leaving);
+    lineMakeBlank(t, slotLine(t, slot));
+    return slot;
+}
+
+// Blank top rows do not begin an empty history: as they leave the top of
+// the screen they are dropped, until a line with text has gone in.
+[[gnu::always_inline]] inline bool dropsLine(TerminalCore *t, uint32_t top, uint32_t slot)
+{
+    return top > 0 || (t->historyCount == 0 && lineSpacesOnly(t, slotLine(t, slot)));
+}
+
 void ringScrollUp(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n)
 {
     beforeScroll(t);
+    const uint32_t rows = t->rows;
     const uint32_t height = bottom - top;
     if (top > 0 && n > height)
         n = height; // further scrolls would only move blank lines
-    // Blank top rows do not begin an empty history: they are dropped.
-    uint32_t dropped = 0;
-    if (top == 0 && t->historyCount == 0) {
-        const uint32_t inRegion = n < bottom ? n : bottom;
-        while (dropped < inRegion && lineBlankFrom(t, screenLine(t, dropped), 0))
-            ++dropped;
-        if (dropped == bottom)
-            dropped = n;
-    }
-    const uint32_t pushed = top == 0 ? n - dropped : 0;
-    selectionScroll(t, int32_t(top), int32_t(bottom), -int32_t(n - pushed), false);
-    if (pushed > 0)
-        selectionScroll(t, int32_t(top), int32_t(bottom), -int32_t(pushed), true);
     screenTouch(t, top, bottom);
     t->settle |= kSettleMoved;
-    const uint32_t moved = n < height ? n : height;
-    if (moved < height)
-        rotateRows(t, top, bottom, moved);
-    // The lines that left the top are at the bottom now, oldest first; those
-    // that go into the history come back as the lines it gives up. Scrolls
-    // past the region's height (at the top) push blank lines.
-    uint32_t *row = t->rowSlots + t->rowBase;
-    for (uint32_t k = 0; k < n; ++k) {
-        uint32_t &slot = row[bottom - moved + (k < moved ? k : moved - 1)];
-        if (k >= n - pushed)
-            slot = historyPush(t, slot);
-        else
-            std::swap(slot, t->spareSlot);
-        lineMakeBlank(t, slotLine(t, slot));
+    uint32_t dropped = 0;
+    if (n == 1 && height == rows) {
+        // A line feed at the bottom of the screen: the hot path.
+        uint32_t *row = rowsWithRoom(t, 0, 1);
+        dropped = dropsLine(t, top, row[0]);
+        row[rows] = blankInstead(t, row[0], !dropped);
+        ++t->rowBase;
+    } else if (n < height) {
+        uint32_t *row = t->rowSlots + t->rowBase + top;
+        while (dropped < n && dropsLine(t, top, row[dropped]))
+            ++dropped;
+        rotateRows(t, top, bottom, n);
+        row = t->rowSlots + t->rowBase + bottom - n;
+        for (uint32_t k = 0; k < n; ++k)
+            row[k] = blankInstead(t, row[k], k >= dropped);
+    } else {
+        // Every line of the region leaves; scrolls past its height (at the
+        // top) push blank lines, of which the history keeps at most its size.
+        uint32_t *row = t->rowSlots + t->rowBase + top;
+        while (dropped < height && dropsLine(t, top, row[dropped]))
+            lineMakeBlank(t, slotLine(t, row[dropped++]));
+        for (uint32_t k = dropped; k < height; ++k)
+            row[k] = blankInstead(t, row[k], true);
+        if (dropped == height)
+            dropped = n;
+        const uint32_t historySize = t->totalLines - rows;
+        const uint32_t blanks = dropped == n ? 0 : n - height < historySize ? n - height : historySize;
+        for (uint32_t k = 0; k < blanks; ++k)
+            row[height - 1] = blankInstead(t, row[height - 1], true);
+    }
+    const uint32_t pushed = n - dropped;
+    if (selectionAnchored(t)) {
+        selectionScroll(t, int32_t(top), int32_t(bottom), -int32_t(dropped), false);
+        if (pushed > 0)
+            selectionScroll(t, int32_t(top), int32_t(bottom), -int32_t(pushed), true);
     }
     if (pushed > 0) {
-        const uint32_t historyLimit = t->totalLines - t->rows;
+        const uint32_t historyLimit = t->totalLines - rows;
         t->historyCount = t->historyCount + pushed < historyLimit ? t->historyCount + pushed : historyLimit;
         coreScrollbackChanged(t);
     }
@@ -301,16 +360,20 @@ void ringScrollDown(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n)
     const uint32_t height = bottom - top;
     if (n > height)
         n = height;
-    selectionScroll(t, int32_t(top), int32_t(bottom), int32_t(n), false);
+    if (selectionAnchored(t))
+        selectionScroll(t, int32_t(top), int32_t(bottom), int32_t(n), false);
     screenTouch(t, top, bottom);
     t->settle |= kSettleMoved;
-    if (n < height)
-        rotateRows(t, top, bottom, height - n);
-    uint32_t *row = t->rowSlots + t->rowBase;
-    for (uint32_t r = top; r < top + n; ++r) {
-        std::swap(row[r], t->spareSlot);
-        lineMakeBlank(t, slotLine(t, row[r]));
+    uint32_t *row = t->rowSlots + t->rowBase + top;
+    if (n == height) {
+        for (uint32_t r = 0; r < n; ++r)
+            lineMakeBlank(t, slotLine(t, row[r]));
+        return;
     }
+    rotateRows(t, top, bottom, height - n);
+    row = t->rowSlots + t->rowBase + top;
+    for (uint32_t r = 0; r < n; ++r)
+        row[r] = blankInstead(t, row[r], false);
 }
 
 void ringMarkView(TerminalCore *t)

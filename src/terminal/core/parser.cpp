@@ -316,6 +316,11 @@ inline void exitAction(TerminalCore *t, uint32_t state)
     t->parser.state = next;
 }
 
+bool lineFeedByte(uint8_t c)
+{
+    return c >= 0x0A && c <= 0x0C;
+}
+
 template <typename Unit>
 bool printableAscii(Unit c)
 {
@@ -368,6 +373,17 @@ void terminalCoreFeed(TerminalCore *t, const char *data, size_t length)
         }
         // Parameter digits go straight to collection, as the table would send them.
         const uint32_t state = t->parser.state;
+        // A run of line feeds scrolls once, by its length.
+        if (lineFeedByte(*p) && kTable.entry[state][*p] == Execute) {
+            const uint8_t *run = p;
+            while (p < end && lineFeedByte(*p))
+                ++p;
+            if (t->options & kOptionUtf8)
+                t->parser.utf8State = 0;
+            t->wrapPending = 0;
+            parserLineFeeds(t, size_t(p - run));
+            continue;
+        }
         if ((state == CsiParam || state == CsiEntry) && ((*p >= '0' && *p <= '9') || *p == ';')) {
             if (t->options & kOptionUtf8)
                 t->parser.utf8State = 0;

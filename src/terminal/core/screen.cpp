@@ -116,6 +116,24 @@ void screenIndex(TerminalCore *t)
         ++t->cursorY;
 }
 
+// n indexes in one: down to the bottom margin, then one scroll of the rest.
+void screenIndexLines(TerminalCore *t, size_t n)
+{
+    if (t->cursorY >= t->marginBottom) {
+        t->cursorY = t->cursorY + n < t->rows ? t->cursorY + uint32_t(n) : t->rows - 1;
+        return;
+    }
+    const uint32_t down = t->marginBottom - 1 - t->cursorY;
+    if (n <= down) {
+        t->cursorY += uint32_t(n);
+        return;
+    }
+    t->cursorY = t->marginBottom - 1;
+    // Past the region's height and the history's size only blank lines move.
+    const size_t most = size_t(t->rows) + t->totalLines;
+    ringScrollUp(t, t->marginTop, t->marginBottom, uint32_t(n - down < most ? n - down : most));
+}
+
 void screenReverseIndex(TerminalCore *t)
 {
     if (t->cursorY == t->marginTop)

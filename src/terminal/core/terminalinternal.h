@@ -153,10 +153,21 @@ inline void cellMark(TerminalCore *t, TerminalLine *line, TerminalCell *cell)
 
 void lineMarkAll(TerminalCore *t, TerminalLine *line);
 void lineBlank(TerminalCore *t, TerminalLine *line, uint32_t from, uint32_t to); // [from, to)
-void lineMakeBlank(TerminalCore *t, TerminalLine *line);                          // blank and single width
+void lineClear(TerminalCore *t, TerminalLine *line); // blank and single width
+
+inline void lineMakeBlank(TerminalCore *t, TerminalLine *line)
+{
+    if (!lineIsBlank(line))
+        lineClear(t, line);
+}
 void lineSetSize(TerminalCore *t, TerminalLine *line, uint32_t size);
 void lineSetPending(TerminalCore *t, TerminalLine *line, uint32_t pending); // after a full reset
 bool lineBlankFrom(TerminalCore *t, TerminalLine *line, uint32_t col);      // only spaces from col on
+
+inline bool lineSpacesOnly(TerminalCore *t, TerminalLine *line)
+{
+    return !(line->header & (kLinePendingMask | kLineExtentMask)) || lineBlankFrom(t, line, 0);
+}
 void lineInsertCells(TerminalCore *t, TerminalLine *line, uint32_t x, uint32_t n);
 void lineDeleteCells(TerminalCore *t, TerminalLine *line, uint32_t x, uint32_t n);
 
@@ -196,6 +207,7 @@ void screenPrint(TerminalCore *t, uint32_t c);
 void screenPrintRun(TerminalCore *t, const uint8_t *text, size_t count);
 void screenPrintRun(TerminalCore *t, const char16_t *text, size_t count);
 void screenIndex(TerminalCore *t);
+void screenIndexLines(TerminalCore *t, size_t n);
 void screenReverseIndex(TerminalCore *t);
 void screenNextLine(TerminalCore *t);
 void screenInsertLines(TerminalCore *t, uint32_t n);
@@ -237,6 +249,7 @@ void charsetUpdateActive(TerminalCore *t);
 
 void parserReset(TerminalCore *t);
 void parserExecute(TerminalCore *t, uint32_t c);
+void parserLineFeeds(TerminalCore *t, size_t n); // LF, VT and FF
 void parserEscDispatch(TerminalCore *t, uint32_t final);
 void parserCsiDispatch(TerminalCore *t, uint32_t final);
 void coreReply(TerminalCore *t, const char *bytes, size_t length);
@@ -245,6 +258,11 @@ void coreReplyDeviceAttributes(TerminalCore *t);
 // --- selection (selection.cpp) ---
 
 // Rows [top, bottom) moved by delta (rows into the history: every row above bottom).
+// Without an anchor there is no selection either.
+inline bool selectionAnchored(const TerminalCore *t)
+{
+    return t->selection[5] != kSelectionNone;
+}
 void selectionScroll(TerminalCore *t, int32_t top, int32_t bottom, int32_t delta, bool intoHistory);
 void selectionReset(TerminalCore *t);
 
