@@ -41,27 +41,33 @@ void lineMarkAll(TerminalCore *t, TerminalLine *line)
 
 void lineSetPending(TerminalCore *t, TerminalLine *line, uint32_t pending)
 {
+    lineSetSize(t, line, kLineSingle);
     lineMarkAll(t, line);
-    line->header |= pending | (t->pen.ch & kCellOwnerBits) >> 30 << kLinePendingOwnerShift;
+    // The pattern holds no blinking cells; the text under it goes unseen.
+    line->header = (line->header & ~(kLinePendingBits | kLineBlink)) | pending;
+    t->pendingRows = 1;
 }
 
 void lineWriteOut(TerminalCore *t, TerminalLine *line)
 {
     const uint32_t owner = (line->header >> kLinePendingOwnerShift & 3u) << 30;
+    const uint32_t extent = lineExtent(line);
+    TerminalCell *cells = lineCells(line);
     uint32_t width = t->cols;
-    uint32_t first = 'E';
-    uint32_t step = 0;
     if ((line->header & kLinePendingMask) == kLinePendingTable) {
         width = width < 16 ? width : 16;
-        first = (line->header >> kLineTableRowShift & 0xFu) * 16;
-        step = 1;
+        const uint32_t first = (line->header >> kLineTableRowShift & 0xFu) * 16;
+        for (uint32_t c = 0; c < width; ++c)
+            cells[c] = TerminalCell{owner | (first + c) | kCellChanged, kBlankColours};
+    } else {
+        const TerminalCell e{owner | 'E' | kCellChanged, kBlankColours};
+        for (uint32_t c = 0; c < width; ++c)
+            cells[c] = e;
     }
-    TerminalCell *cells = lineCells(line);
-    for (uint32_t c = 0; c < width; ++c)
-        cells[c] = TerminalCell{owner | (first + step * c) | kCellChanged, kBlankColours};
-    for (uint32_t c = width; c < lineExtent(line); ++c)
-        cells[c] = TerminalCell{kBlankCell.ch | kCellChanged, kBlankColours};
-    line->header &= ~kLinePendingBits;
+    const TerminalCell blank{kBlankCell.ch | kCellChanged, kBlankColours};
+    for (uint32_t c = width; c < extent; ++c)
+        cells[c] = blank;
+    line->header &= ~(kLinePendingBits | kLineStartMask);
     lineSetExtent(line, width);
 }
 
@@ -113,19 +119,26 @@ void lineBlank(TerminalCore *t, TerminalLine *line, uint32_t from, uint32_t to)
             // The pattern is dropped unseen: only the old text under it, all
             // of it marked already, needs blanking.
             TerminalCell *cells = lineCells(line);
-            for (uint32_t c = 0; c < lineExtent(line); ++c)
-                cells[c] = TerminalCell{kBlankCell.ch | kCellChanged, kBlankColours};
-            line->header &= ~kLinePendingBits;
-            lineSetExtent(line, 0);
+            const uint32_t extent = lineExtent(line);
+            const TerminalCell blank{kBlankCell.ch | kCellChanged, kBlankColours};
+            for (uint32_t c = 0; c < extent; ++c)
+                cells[c] = blank;
+            line->header = (line->header & ~(kLinePendingBits | kLineStartMask | kLineExtentMask)) | kLineNoText;
             t->modes |= kModeChanged;
             return;
         }
     }
     const uint32_t extent = lineExtent(line);
-    if (from >= extent)
+    const uint32_t start = lineStart(line);
+    const uint32_t first = from > start ? from : start;
+    const uint32_t last = to < extent ? to : extent;
+    if (first < last)
+        lineStoreBlanks(t, line, first, last);
+    if (to < extent)
         return;
-    lineStoreBlanks(t, line, from, to < extent ? to : extent);
-    if (to >= extent)
+    if (from <= start)
+        line->header = (line->header & ~(kLineStartMask | kLineExtentMask)) | kLineNoText;
+    else if (from < extent)
         lineSetExtent(line, from);
 }
 
@@ -154,8 +167,10 @@ void lineDeleteCells(TerminalCore *t, TerminalLine *line, uint32_t x, uint32_t n
     if (x >= extent)
         return;
     const uint32_t end = extent - x > n ? extent - n : x; // the moved cells end here
-    if (end > x)
+    if (end > x) {
         lineMove(t, line, x, lineCells(line) + x + n, end - x);
+        lineLowerStart(line, x);
+    }
     lineStoreBlanks(t, line, end, extent);
     lineSetExtent(line, end);
 }
@@ -362,6 +377,10 @@ void ringScrollDown(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n)
         n = height;
     if (selectionAnchored(t))
         selectionScroll(t, int32_t(top), int32_t(bottom), int32_t(n), false);
+    if (n == t->rows) {
+        screenEraseAll(t); // every line replaced by a blank one where it is
+        return;
+    }
     screenTouch(t, top, bottom);
     t->settle |= kSettleMoved;
     uint32_t *row = t->rowSlots + t->rowBase + top;
@@ -511,42 +530,67 @@ bool ringSettleView(TerminalCore *t)
     return true;
 }
 
-static uint32_t patternPending(uint32_t pattern, uint32_t row)
+// Row r as the screen pattern has it.
+static void screenWriteRow(TerminalCore *t, uint32_t row)
 {
-    if ((pattern & 3u) == PatternAlignment)
-        return kLinePendingAlignment;
-    if ((pattern & 3u) == PatternTable && row < 16)
-        return kLinePendingTable | row << kLineTableRowShift;
-    return 0;
+    TerminalLine *line = screenLine(t, row);
+    const uint32_t kind = screenPatternKind(t);
+    if (kind == PatternErased) {
+        lineMakeBlank(t, line);
+        return;
+    }
+    const uint32_t owner = (t->screenPattern >> kPatternOwnerShift & 3u) << kLinePendingOwnerShift;
+    if (kind == PatternAlignment) {
+        lineSetPending(t, line, kLinePendingAlignment | owner);
+    } else if (kind == PatternTable && row < 16) {
+        lineSetPending(t, line, kLinePendingTable | row << kLineTableRowShift | owner);
+    } else if (!(line->header & (kLineSizeMask | kLineExtentMask | kLineBlink)) && lineAllMarked(line)) {
+        // Blank memory under a marked single-width line: the header says it all.
+        line->header = (line->header & ~(kLinePendingBits | kLineStartMask)) | kLineNoText;
+    } else {
+        lineMakeBlank(t, line);
+        line->header &= ~kLineBlink;
+        lineMarkAll(t, line);
+    }
+}
+
+void screenWriteRows(TerminalCore *t, uint32_t from, uint32_t to)
+{
+    if (t->touchedTop >= t->touchedBottom)
+        t->touchedTop = t->touchedBottom = from;
+    while (t->touchedTop > from)
+        screenWriteRow(t, --t->touchedTop);
+    while (t->touchedBottom < to)
+        screenWriteRow(t, t->touchedBottom++);
+}
+
+void screenWriteAll(TerminalCore *t)
+{
+    screenTouch(t, 0, t->rows);
+    t->screenPattern = PatternNone;
+}
+
+void screenEraseAll(TerminalCore *t)
+{
+    const bool marked = screenPatternKind(t) >= PatternBlank;
+    if (marked && t->touchedTop < t->touchedBottom) {
+        // Touched rows are not all marked: they are erased now.
+        for (uint32_t r = t->touchedTop; r < t->touchedBottom; ++r)
+            lineMakeBlank(t, screenLine(t, r));
+    } else {
+        t->touchedTop = t->rows;
+        t->touchedBottom = 0;
+    }
+    t->screenPattern = marked ? PatternBlank : PatternErased;
+    t->modes |= kModeChanged;
 }
 
 void ringResetScreen(TerminalCore *t, uint32_t pattern)
 {
-    if (pattern != PatternBlank)
-        pattern |= (t->pen.ch & kCellOwnerBits) >> 28; // the pending cells carry them
-    const bool same = t->screenPattern == pattern;
-    const uint32_t from = same ? t->touchedTop : 0;
-    const uint32_t to = same ? t->touchedBottom : t->rows;
-    const uint32_t owner = (t->pen.ch & kCellOwnerBits) >> 30 << kLinePendingOwnerShift;
-    for (uint32_t r = from; r < to; ++r) {
-        TerminalLine *line = screenLine(t, r);
-        const uint32_t pending = patternPending(pattern, r);
-        // Blank memory under a marked single-width line: the header says it all.
-        if (!(line->header & (kLineSizeMask | kLineExtentMask | kLineBlink)) && lineAllMarked(line)) {
-            line->header = (line->header & ~kLinePendingBits) | (pending ? pending | owner : 0);
-            continue;
-        }
-        lineMakeBlank(t, line);
-        line->header &= ~kLineBlink;
-        lineMarkAll(t, line);
-        if (pending)
-            lineSetPending(t, line, pending);
-    }
-    t->modes |= kModeChanged;
-    t->pendingRows |= pattern != PatternBlank;
-    t->screenPattern = pattern;
+    t->screenPattern = pattern | (t->pen.ch & kCellOwnerBits) >> 30 << kPatternOwnerShift;
     t->touchedTop = t->rows;
     t->touchedBottom = 0;
+    t->modes |= kModeChanged;
 }
 
 void tabStopsDefault(uint8_t *bitmap, uint32_t cols)
@@ -558,7 +602,7 @@ void tabStopsDefault(uint8_t *bitmap, uint32_t cols)
 
 static void lineInitBlank(TerminalLine *line, uint32_t cols)
 {
-    line->header = kLineSingle;
+    line->header = kLineSingle | kLineNoText;
     TerminalCell *cells = lineCells(line);
     for (uint32_t c = 0; c < cols; ++c)
         cells[c] = kBlankCell;
@@ -585,6 +629,8 @@ int terminalCoreResize(TerminalCore *t, uint32_t cols, uint32_t rows, uint32_t h
     if (!block)
         return 0;
 
+    if (t->bufferStart)
+        screenWriteAll(t);
     TerminalCore old = *t;
     t->cols = cols;
     t->rows = rows;

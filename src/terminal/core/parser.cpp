@@ -359,7 +359,6 @@ void terminalCoreFeed(TerminalCore *t, const char *data, size_t length)
 {
     if (!t->bufferStart)
         return;
-    t->screenPattern = PatternNone; // the owner may have painted since the last feed
     const auto *p = reinterpret_cast<const uint8_t *>(data);
     const uint8_t *end = p + length;
     while (p < end) {
@@ -407,7 +406,6 @@ void terminalCoreFeedUtf16(TerminalCore *t, const char16_t *units, size_t count)
 {
     if (!t->bufferStart)
         return;
-    t->screenPattern = PatternNone;
     t->parser.utf8State = 0;
     const char16_t *end = units + count;
     while (units < end) {

@@ -33,11 +33,11 @@ void screenPrint(TerminalCore *t, uint32_t c)
         t->cursorX = 0;
         screenIndex(t);
     }
+    screenTouch(t, t->cursorY, t->cursorY + 1);
     TerminalLine *line = lineReady(t, screenLine(t, t->cursorY));
     const uint32_t width = terminalCoreLineWidth(t, line);
     if (t->cursorX >= width)
         t->cursorX = width - 1;
-    screenTouch(t, t->cursorY, t->cursorY + 1);
     if (t->modes & kModeInsert)
         screenInsertCells(t, 1);
     cellStore(t, line, &lineCells(line)[t->cursorX], penCell(t, c));
@@ -55,6 +55,7 @@ template <typename Unit>
 static void printRun(TerminalCore *t, const Unit *text, size_t count)
 {
     while (count > 0) {
+        screenTouch(t, t->cursorY, t->cursorY + 1);
         TerminalLine *line = lineReady(t, screenLine(t, t->cursorY));
         const bool plain = !t->wrapPending && t->singleShift < 0 && !(t->modes & kModeInsert)
                            && (line->header & kLineSizeMask) == kLineSingle
@@ -71,7 +72,6 @@ static void printRun(TerminalCore *t, const Unit *text, size_t count)
             --count;
             continue;
         }
-        screenTouch(t, t->cursorY, t->cursorY + 1);
         const uint32_t attributes = t->pen.ch & ~kCellCharMask;
         const uint32_t colours = t->pen.colours;
         const uint16_t *table = t->activeTable;
@@ -86,7 +86,7 @@ static void printRun(TerminalCore *t, const Unit *text, size_t count)
         }
         if (differs)
             lineNoteChanged(t, line, attributes);
-        lineGrowExtent(line, x + uint32_t(span));
+        lineAddText(line, x, x + uint32_t(span));
         text += span;
         count -= span;
         if (x + span < t->cols) {
@@ -166,63 +166,61 @@ void screenDeleteLines(TerminalCore *t, uint32_t n)
         ringScrollUp(t, t->cursorY, t->marginBottom, clampCount(n, t->rows));
 }
 
-// A row about to be erased or edited. Rows still blank since a reset stay
-// so; rows of a pending pattern change.
+// A row about to be erased or edited, or null when that cannot change it:
+// a blank row left unwritten stays blank.
 static TerminalLine *editedRow(TerminalCore *t, uint32_t row)
 {
-    if (t->screenPattern > PatternBlank)
-        screenTouch(t, row, row + 1);
+    if (screenPatternKind(t) <= PatternBlank && screenRowUnwritten(t, row))
+        return nullptr;
+    screenTouch(t, row, row + 1);
     return screenLine(t, row);
 }
 
 void screenInsertCells(TerminalCore *t, uint32_t n)
 {
     const uint32_t x = t->cursorX;
-    lineInsertCells(t, editedRow(t, t->cursorY), x, clampCount(n, t->cols - x));
+    if (TerminalLine *line = editedRow(t, t->cursorY))
+        lineInsertCells(t, line, x, clampCount(n, t->cols - x));
 }
 
 void screenDeleteCells(TerminalCore *t, uint32_t n)
 {
     const uint32_t x = t->cursorX;
-    lineDeleteCells(t, editedRow(t, t->cursorY), x, clampCount(n, t->cols - x));
+    if (TerminalLine *line = editedRow(t, t->cursorY))
+        lineDeleteCells(t, line, x, clampCount(n, t->cols - x));
 }
 
 void screenEraseCells(TerminalCore *t, uint32_t n)
 {
     n = clampCount(n, t->cols - t->cursorX);
-    lineBlank(t, editedRow(t, t->cursorY), t->cursorX, t->cursorX + n);
+    if (TerminalLine *line = editedRow(t, t->cursorY))
+        lineBlank(t, line, t->cursorX, t->cursorX + n);
 }
 
 void screenEraseLine(TerminalCore *t, uint32_t mode)
 {
-    TerminalLine *line = editedRow(t, t->cursorY);
-    switch (mode) {
-    case 0:
-        lineBlank(t, line, t->cursorX, t->cols);
-        break;
-    case 1:
-        lineBlank(t, line, 0, t->cursorX + 1);
-        break;
-    case 2:
-        lineBlank(t, line, 0, t->cols);
-        break;
-    default:
-        break;
-    }
+    TerminalLine *line = mode <= 2 ? editedRow(t, t->cursorY) : nullptr;
+    if (!line)
+        return;
+    const uint32_t from = mode == 0 ? t->cursorX : 0;
+    const uint32_t to = mode == 1 ? t->cursorX + 1 : t->cols;
+    lineBlank(t, line, from, to);
 }
 
 void screenEraseDisplay(TerminalCore *t, uint32_t mode)
 {
-    uint32_t first = 0;
-    uint32_t end = t->rows;
-    if (mode == 0)
-        first = t->cursorY;
-    else if (mode == 1)
-        end = t->cursorY + 1;
-    else if (mode != 2)
+    if (mode > 2)
         return;
-    // Since a reset only the touched rows can hold anything.
-    if (t->screenPattern == PatternBlank) {
+    const bool fromHome = mode == 0 && t->cursorX == 0 && t->cursorY == 0;
+    const bool toEnd = mode == 1 && t->cursorX + 1 >= t->cols && t->cursorY + 1 == t->rows;
+    if (mode == 2 || fromHome || toEnd) {
+        screenEraseAll(t);
+        return;
+    }
+    uint32_t first = mode == 0 ? t->cursorY : 0;
+    uint32_t end = mode == 0 ? t->rows : t->cursorY + 1;
+    if (screenPatternKind(t) <= PatternBlank && t->screenPattern != PatternNone) {
+        // Rows left unwritten are blank already.
         first = first > t->touchedTop ? first : t->touchedTop;
         end = end < t->touchedBottom ? end : t->touchedBottom;
     }
@@ -444,8 +442,9 @@ void screenSetLineSize(TerminalCore *t, uint32_t size)
     lineSetSize(t, screenLine(t, t->cursorY), size);
 }
 
-// The patterns are written out when a row is first looked at, so that
-// repeated tests, or a test followed by erasing, cost no more than a reset.
+// The patterns are written when a row is first touched, and its cells when
+// it is first looked at, so that repeated tests, or a test followed by
+// erasing, cost no more than a reset.
 void screenAlignmentTest(TerminalCore *t)
 {
     // As printing cols x rows 'E's leaves it: without autowrap all of them
@@ -453,9 +452,9 @@ void screenAlignmentTest(TerminalCore *t)
     const bool wraps = t->defaultModes & kModeAutowrap;
     coreFullReset(t, wraps ? PatternAlignment : PatternBlank);
     if (!wraps) {
-        lineSetPending(t, screenLine(t, 0), kLinePendingAlignment);
         screenTouch(t, 0, 1);
-        t->pendingRows = 1;
+        const uint32_t owner = (t->pen.ch & kCellOwnerBits) >> 30 << kLinePendingOwnerShift;
+        lineSetPending(t, screenLine(t, 0), kLinePendingAlignment | owner);
     }
     t->modes |= kModeAutowrap;
     t->cursorX = t->cursorY = 0;
@@ -469,6 +468,7 @@ void screenCharacterTable(TerminalCore *t)
 void screenMarkCursorCell(TerminalCore *t, uint32_t x, uint32_t y)
 {
     if (x < t->cols && y < t->rows) {
+        screenTouch(t, y, y + 1);
         TerminalLine *line = screenLine(t, y);
         cellMark(t, line, &lineCells(line)[x]);
     }

@@ -78,12 +78,11 @@ void coreFullReset(TerminalCore *t, uint32_t pattern)
     coreScrollbackChanged(t);
 }
 
-// The owner may paint before and after: nothing is known across its calls.
+// The owner may paint right after: every row is written.
 void terminalCoreFullReset(TerminalCore *t)
 {
-    t->screenPattern = PatternNone;
     coreFullReset(t, PatternBlank);
-    t->screenPattern = PatternNone;
+    screenWriteAll(t);
 }
 
 void terminalCoreUpdate(TerminalCore *t)
@@ -91,8 +90,8 @@ void terminalCoreUpdate(TerminalCore *t)
     if (t->inUpdate)
         return;
     t->inUpdate = 1;
-    t->screenPattern = PatternNone; // the owner paints from here on
     if (t->bufferStart) {
+        screenWriteAll(t); // the owner paints from here on
         if (t->pendingRows) {
             ringWriteOutShown(t);
             t->pendingRows = 0;
@@ -180,6 +179,8 @@ TerminalLine *terminalCoreLine(TerminalCore *t, int32_t row)
 {
     if (!t->bufferStart || row >= int32_t(t->rows) || row < -int32_t(t->historyCount))
         return nullptr;
+    if (row >= 0)
+        screenTouch(t, uint32_t(row), uint32_t(row) + 1);
     return lineReady(t, slotLine(t, bufferSlot(t, row)));
 }
 

@@ -179,8 +179,8 @@ struct TerminalCore {
     uint32_t settle;     // what the next update step must settle (kSettle... in the core)
     uint32_t shownCursorVisible; // DECTCEM at the last update step
     uint32_t pendingRows;        // rows hold the alignment pattern or character table unwritten
-    // Within one feed, after a full reset: what every row outside
-    // [touchedTop, touchedBottom) still holds (0: nothing known).
+    // Within one feed: what every row outside [touchedTop, touchedBottom)
+    // is, whatever its slot still holds (0: every row is written).
     uint32_t screenPattern;
     uint32_t touchedTop, touchedBottom;
 };

@@ -17,6 +17,8 @@ constexpr uint32_t kModeBookkeeping = kModeChanged | kModeBlinking | kModeCursor
 // really touches rather than with the width and height of the screen:
 //  - extent: every cell from this column on is the blank cell (marks aside),
 //    so erasing, moving and scrolling stop there;
+//  - start: on a line not pending, every cell left of 16 times this is the
+//    blank cell (marks aside), so erasing starts there;
 //  - all marked: every cell carries the changed mark; believed only while
 //    kLineChanged is set, because painting clears that bit and the marks;
 //  - pending: the line holds the alignment pattern or a row of the character
@@ -30,6 +32,10 @@ constexpr uint32_t kLinePendingTable = 2u << 4;     // row (bits 8-11) of the ch
 constexpr uint32_t kLineTableRowShift = 8;
 constexpr uint32_t kLinePendingOwnerShift = 12; // bits 30-31 of the pending cells
 constexpr uint32_t kLinePendingBits = kLinePendingMask | 0xFu << kLineTableRowShift | 3u << kLinePendingOwnerShift;
+constexpr uint32_t kLineStartShift = 8; // shares bits with the pending pattern's
+constexpr uint32_t kLineStartMask = 0xFFu << kLineStartShift;
+constexpr uint32_t kLineStartUnit = 16;
+constexpr uint32_t kLineNoText = kLineStartMask; // a start past every column
 constexpr uint32_t kLineExtentShift = 16;
 constexpr uint32_t kLineExtentMask = 0x1FFFu << kLineExtentShift;
 
@@ -75,10 +81,24 @@ inline void lineSetExtent(TerminalLine *line, uint32_t extent)
     line->header = (line->header & ~kLineExtentMask) | extent << kLineExtentShift;
 }
 
-inline void lineGrowExtent(TerminalLine *line, uint32_t extent)
+inline uint32_t lineStart(const TerminalLine *line)
 {
-    if (extent > lineExtent(line))
-        lineSetExtent(line, extent);
+    return line->header & kLinePendingMask ? 0 : (line->header >> kLineStartShift & 0xFFu) * kLineStartUnit;
+}
+
+// Cells from column col on may hold text (on a line not pending).
+inline void lineLowerStart(TerminalLine *line, uint32_t col)
+{
+    if (col < lineStart(line))
+        line->header = (line->header & ~kLineStartMask) | col / kLineStartUnit << kLineStartShift;
+}
+
+// Cells [from, to) hold text now (on a line not pending).
+inline void lineAddText(TerminalLine *line, uint32_t from, uint32_t to)
+{
+    lineLowerStart(line, from);
+    if (to > lineExtent(line))
+        lineSetExtent(line, to);
 }
 
 inline bool lineAllMarked(const TerminalLine *line)
@@ -128,8 +148,10 @@ inline void cellStore(TerminalCore *t, TerminalLine *line, TerminalCell *cell, T
         return;
     cell->ch = value.ch | kCellChanged;
     cell->colours = value.colours;
-    if (!cellIsBlank(value.ch, value.colours))
-        lineGrowExtent(line, uint32_t(cell - lineCells(line)) + 1);
+    if (!cellIsBlank(value.ch, value.colours)) {
+        const uint32_t col = uint32_t(cell - lineCells(line));
+        lineAddText(line, col, col + 1);
+    }
     lineNoteChanged(t, line, value.ch);
 }
 
@@ -161,7 +183,7 @@ inline void lineMakeBlank(TerminalCore *t, TerminalLine *line)
         lineClear(t, line);
 }
 void lineSetSize(TerminalCore *t, TerminalLine *line, uint32_t size);
-void lineSetPending(TerminalCore *t, TerminalLine *line, uint32_t pending); // after a full reset
+void lineSetPending(TerminalCore *t, TerminalLine *line, uint32_t pending); // its old text stays under it
 bool lineBlankFrom(TerminalCore *t, TerminalLine *line, uint32_t col);      // only spaces from col on
 
 inline bool lineSpacesOnly(TerminalCore *t, TerminalLine *line)
@@ -171,28 +193,46 @@ inline bool lineSpacesOnly(TerminalCore *t, TerminalLine *line)
 void lineInsertCells(TerminalCore *t, TerminalLine *line, uint32_t x, uint32_t n);
 void lineDeleteCells(TerminalCore *t, TerminalLine *line, uint32_t x, uint32_t n);
 
-// What every row holds right after a full reset, for as long as nothing
-// touches it within the same feed (painting clears marks only between
-// feeds): blank and marked, or pending. A reset to the same pattern then
-// needs to mend only the touched rows.
+// Within one feed a full reset, or erasing the whole display, leaves the
+// rows unwritten: every row outside [touchedTop, touchedBottom) is then what
+// the screen pattern says, whatever its slot still holds, and is written
+// when first touched or at the update step. Painting clears marks only
+// between feeds, so a pattern never outlives the update step.
 enum ScreenPattern : uint32_t {
-    PatternNone = 0,
-    PatternBlank = 1,
-    PatternAlignment = 2,
-    PatternTable = 3, // rows 0-15 of the table, blank below
+    PatternNone = 0,      // every row is written
+    PatternErased = 1,    // blank and single width, marked where its slot differs
+    PatternBlank = 2,     // blank and single width, every cell marked
+    PatternAlignment = 3, // every cell 'E', marked
+    PatternTable = 4,     // rows 0-15 of the character table, blank below, marked
 };
+constexpr uint32_t kPatternKindMask = 7u;
+constexpr uint32_t kPatternOwnerShift = 4; // bits 30-31 the pattern's cells carry
 
-inline void screenTouch(TerminalCore *t, uint32_t from, uint32_t to)
+inline uint32_t screenPatternKind(const TerminalCore *t)
 {
-    if (t->screenPattern == PatternNone)
-        return;
-    if (from < t->touchedTop)
-        t->touchedTop = from;
-    if (to > t->touchedBottom)
-        t->touchedBottom = to;
+    return t->screenPattern & kPatternKindMask;
 }
 
-void ringResetScreen(TerminalCore *t, uint32_t pattern); // every row as the pattern has it
+inline bool screenRowUnwritten(const TerminalCore *t, uint32_t row)
+{
+    return t->screenPattern != PatternNone && (row < t->touchedTop || row >= t->touchedBottom);
+}
+
+void screenWriteRows(TerminalCore *t, uint32_t from, uint32_t to);
+
+// Rows [from, to) are about to be read or written.
+inline void screenTouch(TerminalCore *t, uint32_t from, uint32_t to)
+{
+    if (t->screenPattern != PatternNone && (from < t->touchedTop || to > t->touchedBottom))
+        screenWriteRows(t, from, to);
+}
+
+void screenWriteAll(TerminalCore *t); // every row written; no pattern
+// Every row blank and single width, as erasing the display leaves it;
+// unwritten where that can be said.
+void screenEraseAll(TerminalCore *t);
+
+void ringResetScreen(TerminalCore *t, uint32_t pattern); // every row as the pattern has it, unwritten
 // Region [top, bottom) scrolled by n lines, as n single scrolls leave it.
 void ringScrollUp(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n);
 void ringScrollDown(TerminalCore *t, uint32_t top, uint32_t bottom, uint32_t n);

@@ -69,8 +69,8 @@ const char *lineProblem(const TerminalCore *t)
             return "pending line not marked";
         for (uint32_t c = 0; c < t->cols; ++c) {
             const TerminalCell cell = lineCells(line)[c];
-            if (c >= lineExtent(line) && !cellIsBlank(cell.ch, cell.colours))
-                return "text past the extent";
+            if ((c >= lineExtent(line) || c < lineStart(line)) && !cellIsBlank(cell.ch, cell.colours))
+                return "text outside the line's start and extent";
             if (marked && !(cell.ch & kCellChanged))
                 return "unmarked cell in a line said to be all marked";
         }
