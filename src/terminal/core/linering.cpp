@@ -71,10 +71,12 @@ void lineWriteOut(TerminalCore *t, TerminalLine *line)
     lineSetExtent(line, width);
 }
 
-// Compare-then-store of count cells from any line (also this one) to column to.
-static void lineMove(TerminalCore *t, TerminalLine *line, uint32_t to, const TerminalCell *from, uint32_t count)
+// Compare-then-store of count cells of this line from column from to
+// column to. A move to the right goes through a buffer, last part first, so
+// that every cell is read before it is overwritten.
+static void lineMove(TerminalCore *t, TerminalLine *line, uint32_t to, uint32_t from, uint32_t count)
 {
-    TerminalCell *cells = lineCells(line) + to;
+    TerminalCell *cells = lineCells(line);
     uint32_t differs = 0;
     uint32_t attributes = 0;
     auto move = [&](TerminalCell *dst, const TerminalCell *src, uint32_t n) {
@@ -85,18 +87,16 @@ static void lineMove(TerminalCore *t, TerminalLine *line, uint32_t to, const Ter
             attributes |= d ? ch : 0;
         }
     };
-    if (from < cells && from + count > cells) {
-        // Overlapping move to the right: through a buffer, last part first,
-        // so that every cell is read before it is overwritten.
+    if (to > from) {
         TerminalCell buffer[256];
         for (uint32_t end = count; end > 0;) {
             const uint32_t n = end < 256 ? end : 256;
             end -= n;
-            std::memcpy(buffer, from + end, n * sizeof(TerminalCell));
-            move(cells + end, buffer, n);
+            std::memcpy(buffer, cells + from + end, n * sizeof(TerminalCell));
+            move(cells + to + end, buffer, n);
         }
     } else {
-        move(cells, from, count);
+        move(cells + to, cells + from, count);
     }
     lineNoteStored(t, line, differs != 0, attributes);
 }
@@ -150,7 +150,7 @@ void lineInsertCells(TerminalCore *t, TerminalLine *line, uint32_t x, uint32_t n
         return;
     const uint32_t kept = extent < t->cols - n ? extent : t->cols - n; // cells [x, kept) move right
     if (kept > x)
-        lineMove(t, line, x + n, lineCells(line) + x, kept - x);
+        lineMove(t, line, x + n, x, kept - x);
     lineStoreBlanks(t, line, x, x + n);
     // Text pushed off the end may leave blanks behind the moved cells.
     const TerminalCell *cells = lineCells(line);
@@ -168,7 +168,7 @@ void lineDeleteCells(TerminalCore *t, TerminalLine *line, uint32_t x, uint32_t n
         return;
     const uint32_t end = extent - x > n ? extent - n : x; // the moved cells end here
     if (end > x) {
-        lineMove(t, line, x, lineCells(line) + x + n, end - x);
+        lineMove(t, line, x, x + n, end - x);
         lineLowerStart(line, x);
     }
     lineStoreBlanks(t, line, end, extent);
@@ -593,11 +593,12 @@ void ringResetScreen(TerminalCore *t, uint32_t pattern)
     t->modes |= kModeChanged;
 }
 
+// A stop at every column that is a multiple of 8 but 0: bit 0 of every
+// byte but the first (each such column lies inside the screen).
 void tabStopsDefault(uint8_t *bitmap, uint32_t cols)
 {
-    std::memset(bitmap, 0, (cols + 7) / 8);
-    for (uint32_t c = 8; c < cols; c += 8)
-        bitmap[c / 8] |= 1u;
+    std::memset(bitmap, 1, (cols + 7) / 8);
+    bitmap[0] = 0;
 }
 
 static void lineInitBlank(TerminalLine *line, uint32_t cols)

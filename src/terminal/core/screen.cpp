@@ -49,15 +49,15 @@ void screenPrint(TerminalCore *t, uint32_t c)
 }
 
 // Printable ASCII in the ground state: whole spans of a line are written at
-// once with the same cells, marks and cursor as character-by-character
-// printing. Anything unusual goes through screenPrint one character at a time.
+// once (in insert mode after moving the rest of the line once) with the same
+// cells and cursor as character-by-character printing. Anything unusual goes through screenPrint one character at a time.
 template <typename Unit>
 static void printRun(TerminalCore *t, const Unit *text, size_t count)
 {
     while (count > 0) {
         screenTouch(t, t->cursorY, t->cursorY + 1);
         TerminalLine *line = lineReady(t, screenLine(t, t->cursorY));
-        const bool plain = !t->wrapPending && t->singleShift < 0 && !(t->modes & kModeInsert)
+        const bool plain = !t->wrapPending && t->singleShift < 0
                            && (line->header & kLineSizeMask) == kLineSingle
                            && !((t->options & kOptionJumpOnOutput) && t->viewOffset);
         const uint32_t x = t->cursorX;
@@ -72,6 +72,9 @@ static void printRun(TerminalCore *t, const Unit *text, size_t count)
             --count;
             continue;
         }
+        // In insert mode the rest of the line moves right once for the span.
+        if (t->modes & kModeInsert)
+            lineInsertCells(t, line, x, uint32_t(span));
         const uint32_t attributes = t->pen.ch & ~kCellCharMask;
         const uint32_t colours = t->pen.colours;
         const uint16_t *table = t->activeTable;
@@ -321,65 +324,80 @@ void screenCursorPrevLine(TerminalCore *t, uint32_t n)
     screenCursorUp(t, n);
 }
 
-static bool tabStopAt(const TerminalCore *t, uint32_t col)
+// The stops of the columns [c, c + *span): eight bytes where the bitmap
+// has them from c on, else the rest of c's byte.
+static uint64_t stopsFrom(const TerminalCore *t, uint32_t c, uint32_t *span)
 {
-    return (t->tabStops[col / 8] >> (col % 8)) & 1u;
+    uint64_t bits = 0;
+    if (c % 8 == 0 && c / 8 + 8 <= (t->cols + 7) / 8) {
+        std::memcpy(&bits, t->tabStops + c / 8, 8);
+        *span = 64;
+        return bits;
+    }
+    *span = 8 - c % 8;
+    return t->tabStops[c / 8] >> (c % 8);
 }
 
-// The first stop right of col, or cols. Empty stretches of the bitmap are
-// skipped eight bytes at a time, so that a screen without stops costs little.
-static uint32_t nextTabStop(const TerminalCore *t, uint32_t col)
+// The stops of the columns (c - *span, c]: eight bytes ending with c's
+// where there are as many, else the part of c's byte up to c.
+static uint64_t stopsUpTo(const TerminalCore *t, uint32_t c, uint32_t *span)
 {
-    uint32_t c = col + 1;
-    for (; c % 8 != 0; ++c) {
-        if (c >= t->cols || tabStopAt(t, c))
-            return c < t->cols ? c : t->cols;
+    uint64_t bits = 0;
+    if (c % 8 == 7 && c >= 63) {
+        std::memcpy(&bits, t->tabStops + (c - 63) / 8, 8);
+        *span = 64;
+        return bits;
     }
-    const uint32_t bytes = (t->cols + 7) / 8;
-    uint32_t byte = c / 8;
-    uint64_t word = 0;
-    while (byte + 8 <= bytes && (std::memcpy(&word, t->tabStops + byte, 8), word == 0))
-        byte += 8;
-    for (; byte < bytes; ++byte) {
-        if (t->tabStops[byte]) {
-            c = byte * 8 + uint32_t(std::countr_zero(t->tabStops[byte]));
-            return c < t->cols ? c : t->cols;
+    *span = c % 8 + 1;
+    return t->tabStops[c / 8] & ((2u << (c % 8)) - 1);
+}
+
+// The n-th stop right of col, or the last column when there are fewer.
+static uint32_t stopsRight(const TerminalCore *t, uint32_t col, uint32_t n)
+{
+    const uint32_t cols = t->cols;
+    uint32_t span = 0;
+    for (uint32_t c = col + 1; c < cols; c += span) {
+        uint64_t bits = stopsFrom(t, c, &span);
+        const uint32_t count = uint32_t(std::popcount(bits));
+        if (count >= n) {
+            while (--n > 0)
+                bits &= bits - 1;
+            const uint32_t stop = c + uint32_t(std::countr_zero(bits));
+            return stop < cols ? stop : cols - 1; // a stop kept from a wider screen
         }
+        n -= count;
     }
-    return t->cols;
+    return cols - 1;
 }
 
-// The last stop left of col, or 0.
-static uint32_t previousTabStop(const TerminalCore *t, uint32_t col)
+// The n-th stop left of col, or column 0 when there are fewer.
+static uint32_t stopsLeft(const TerminalCore *t, uint32_t col, uint32_t n)
 {
-    uint32_t c = col;
-    while (c % 8 != 0) {
-        if (tabStopAt(t, --c))
-            return c;
-    }
-    uint32_t byte = c / 8;
-    uint64_t word = 0;
-    while (byte >= 8 && (std::memcpy(&word, t->tabStops + byte - 8, 8), word == 0))
-        byte -= 8;
-    while (byte-- > 0) {
-        if (t->tabStops[byte])
-            return byte * 8 + uint32_t(std::bit_width(t->tabStops[byte])) - 1;
+    uint32_t span = 0;
+    for (uint32_t c = col; c > 0; c -= span) {
+        uint64_t bits = stopsUpTo(t, c - 1, &span);
+        const uint32_t count = uint32_t(std::popcount(bits));
+        if (count >= n) {
+            while (--n > 0)
+                bits &= ~(uint64_t(1) << (std::bit_width(bits) - 1));
+            return c - span + uint32_t(std::bit_width(bits)) - 1;
+        }
+        n -= count;
     }
     return 0;
 }
 
 void screenTabForward(TerminalCore *t, uint32_t n)
 {
-    for (n = clampCount(n, t->cols); n > 0 && t->cursorX + 1 < t->cols; --n) {
-        const uint32_t c = nextTabStop(t, t->cursorX);
-        t->cursorX = c < t->cols ? c : t->cols - 1;
-    }
+    if (t->cursorX + 1 < t->cols)
+        t->cursorX = stopsRight(t, t->cursorX, clampCount(n, t->cols));
 }
 
 void screenTabBack(TerminalCore *t, uint32_t n)
 {
-    for (n = clampCount(n, t->cols); n > 0 && t->cursorX > 0; --n)
-        t->cursorX = previousTabStop(t, t->cursorX);
+    if (t->cursorX > 0)
+        t->cursorX = stopsLeft(t, t->cursorX, clampCount(n, t->cols));
 }
 
 void screenSetTabStop(TerminalCore *t)
