@@ -190,6 +190,23 @@ void lineClear(TerminalCore *t, TerminalLine *line)
     lineBlank(t, line, 0, t->cols);
 }
 
+// Blank and single width without comparing cell by cell: every cell that
+// held text is marked. For a line the history gave up, whose marks only
+// matter once the update step has settled it where it is shown next.
+static void lineWipe(TerminalCore *t, TerminalLine *line)
+{
+    if (lineIsBlank(line))
+        return;
+    TerminalCell *cells = lineCells(line);
+    const uint32_t extent = lineExtent(line);
+    const TerminalCell blank{kBlankCell.ch | kCellChanged, kBlankColours};
+    for (uint32_t c = 0; c < extent; ++c)
+        cells[c] = blank;
+    line->header &= ~(kLineSizeMask | kLinePendingBits | kLineStartMask | kLineExtentMask | kLineBlink);
+    line->header |= kLineNoText;
+    lineNoteChanged(t, line, 0);
+}
+
 bool lineBlankFrom(TerminalCore *t, TerminalLine *line, uint32_t col)
 {
     const TerminalCell *cells = lineCells(lineReady(t, line));
@@ -287,25 +304,29 @@ static void moveSlots(uint32_t *to, const uint32_t *from, uint32_t count)
     }
 }
 
-// The slot enters the history; the slot of the line that leaves it (or
-// the same slot, without history) is returned for reuse.
-[[gnu::always_inline]] inline uint32_t historyPush(TerminalCore *t, uint32_t slot)
-{
-    const uint32_t size = t->totalLines - t->rows;
-    if (size == 0)
-        return slot;
-    const uint32_t reused = t->historySlots[t->historyHead];
-    t->historySlots[t->historyHead] = slot;
-    t->historyHead = t->historyHead + 1 < size ? t->historyHead + 1 : 0;
-    return reused;
-}
-
 // The line that left a region gives way to a blank one: into the history,
 // which gives up its oldest line, or into the spare slot, whose line is
 // kept until then so that the update step can still compare against it.
+// Lines in the history do not change; the ones that went in blank are
+// flagged so, and come back without being looked at. A blank line pushed
+// into a history of blank lines changes nothing and stays where it is.
 [[gnu::always_inline]] inline uint32_t blankInstead(TerminalCore *t, uint32_t leaving, bool intoHistory)
 {
-    const uint32_t slot = intoHistory ? historyPush(t, leaving) : std::exchange(t->spareSlot, leaving);
+    const uint32_t size = t->totalLines - t->rows;
+    if (intoHistory && size > 0) {
+        const bool blank = lineIsBlank(slotLine(t, leaving));
+        if (blank && t->historyBlank == size)
+            return leaving;
+        t->historyBlank = blank ? t->historyBlank + 1 : 0;
+        const uint32_t entry = t->historySlots[t->historyHead];
+        t->historySlots[t->historyHead] = leaving | (blank ? kSlotBlank : 0);
+        t->historyHead = t->historyHead + 1 < size ? t->historyHead + 1 : 0;
+        const uint32_t slot = entry & ~kSlotBlank;
+        if (!(entry & kSlotBlank))
+            lineWipe(t, slotLine(t, slot));
+        return slot;
+    }
+    const uint32_t slot = intoHistory ? leaving : std::exchange(t->spareSlot, leaving);
     lineMakeBlank(t, slotLine(t, slot));
     return slot;
 }
@@ -652,8 +673,9 @@ int terminalCoreResize(TerminalCore *t, uint32_t cols, uint32_t rows, uint32_t h
         t->shownSlots[r] = kNoSlot;
     }
     for (uint32_t k = 0; k < historyLines; ++k)
-        t->historySlots[k] = k;
+        t->historySlots[k] = k; // blank, but copied into below
     t->historyHead = 0;
+    t->historyBlank = 0;
     t->spareSlot = t->totalLines;
     t->viewOffset = 0;
     t->settle = kSettleMarkAll;

@@ -159,6 +159,7 @@ struct TerminalCore {
     uint32_t rowBase;
     uint32_t *historySlots;
     uint32_t historyHead;
+    uint32_t historyBlank; // the newest lines of the ring, this many, went in blank
     uint32_t spareSlot;
     uint32_t *shownSlots; // per view row, the slot shown there at the last update step
     uint32_t cursorX, cursorY;

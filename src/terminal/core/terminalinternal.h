@@ -39,6 +39,9 @@ constexpr uint32_t kLineNoText = kLineStartMask; // a start past every column
 constexpr uint32_t kLineExtentShift = 16;
 constexpr uint32_t kLineExtentMask = 0x1FFFu << kLineExtentShift;
 
+// In the history's ring: the line went in blank.
+constexpr uint32_t kSlotBlank = 1u << 31;
+
 inline TerminalLine *slotLine(const TerminalCore *t, uint32_t slot)
 {
     return reinterpret_cast<TerminalLine *>(t->bufferStart + size_t(slot) * t->lineStride);
@@ -64,7 +67,7 @@ inline uint32_t bufferSlot(const TerminalCore *t, int64_t row)
     int64_t index = int64_t(t->historyHead) + row;
     if (index < 0)
         index += size;
-    return t->historySlots[index];
+    return t->historySlots[index] & ~kSlotBlank;
 }
 
 // What the next update step settles (TerminalCore::settle).

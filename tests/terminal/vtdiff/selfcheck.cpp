@@ -56,8 +56,15 @@ const char *lineProblem(const TerminalCore *t)
     ++holders[t->spareSlot];
     for (uint32_t r = 0; r < t->rows; ++r)
         ++holders[t->rowSlots[t->rowBase + r]];
-    for (uint32_t k = 0; k < t->totalLines - t->rows; ++k)
-        ++holders[t->historySlots[k]];
+    for (uint32_t k = 0; k < t->totalLines - t->rows; ++k) {
+        const uint32_t entry = t->historySlots[k];
+        ++holders[entry & ~kSlotBlank];
+        if ((entry & kSlotBlank) && !lineIsBlank(slotLine(t, entry & ~kSlotBlank)))
+            return "a history line said to be blank is not";
+        const uint32_t age = (t->historyHead + t->totalLines - t->rows - 1 - k) % (t->totalLines - t->rows);
+        if (age < t->historyBlank && !(entry & kSlotBlank))
+            return "a history line among the newest blank ones is not flagged blank";
+    }
     if (std::count(holders.begin(), holders.end(), 1) != int(holders.size()))
         return "a slot held twice or not at all";
     for (uint32_t i = 0; i <= t->totalLines; ++i) {
