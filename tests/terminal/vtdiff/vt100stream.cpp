@@ -2,6 +2,7 @@
 
 #include "seededrandom.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vtdiff {
@@ -90,8 +91,13 @@ std::string operation(Random &random, int cols, int rows, Region &region)
         return printable(random);
     case 4:
         return "\r";
-    case 5:
-        return placed(random, cols, rows, "\n");
+    case 5: {
+        // LF, VT and FF alike, alone or in runs (which scroll at once).
+        std::string feeds;
+        for (int n = random.chance(80) ? 1 : random.range(2, rows + 3); n > 0; --n)
+            feeds += "\n\x0b\x0c"[random.range(0, 2)];
+        return placed(random, cols, rows, feeds);
+    }
     case 6:
         return "\r\n";
     case 7:
@@ -114,8 +120,14 @@ std::string operation(Random &random, int cols, int rows, Region &region)
         return placed(random, cols, rows, csi(random.chance(25) ? "" : std::to_string(random.range(0, 2)), 'K'));
     case 14:
         return placed(random, cols, rows, csi(parameter(random, rows / 2), 'L'));
-    case 15:
-        return placed(random, cols, rows, csi(parameter(random, rows / 2), 'M'));
+    case 15: {
+        // DL of a whole region at the top of the screen: this core moves its
+        // lines into the scrollback, libvterm erases them. Fewer there.
+        const int row = random.range(1, rows);
+        const std::string count = row == 1 ? std::to_string(random.range(1, std::max(1, region.bottom - 1)))
+                                           : parameter(random, rows / 2);
+        return cursorTo(row, random.range(1, cols)) + csi(count, 'M');
+    }
     case 16:
         return insideRegion(random, cols, region) + csi(parameter(random, cols / 2), '@');
     case 17:
@@ -147,7 +159,7 @@ std::string operation(Random &random, int cols, int rows, Region &region)
 std::string richOperation(Random &random, int cols, int rows, Region &region)
 {
     static const char *const kModes[] = {
-        "\r", "\n", "\r\n", "\x1b" "D", "\x1b" "M", "\x1b" "E", "\t", "\x1bH", "\x1b[g", "\x1b[3g",
+        "\r", "\n", "\r\n", "\x0b\x0c\n\n\n\n\n", "\x1b" "D", "\x1b" "M", "\x1b" "E", "\t", "\x1bH", "\x1b[g", "\x1b[3g",
         "\x1b[4h", "\x1b[4l", "\x1b[?7l", "\x1b[?7h", "\x1b[?6h", "\x1b[?6l", "\x1b" "7", "\x1b" "8",
         "\x1b#3", "\x1b#4", "\x1b#5", "\x1b#6", "\x1b[0m", "\x1b[44m", "\x1b[5;31m", "\x1b[7m", "\x1b[!u",
     };

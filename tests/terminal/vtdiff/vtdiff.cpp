@@ -123,6 +123,11 @@ void explainScreens(const Ops &ops, Size size)
         std::printf("  row %2d core     |%s|\n", y, core.row(y).c_str());
         std::printf("  row %2d libvterm |%s|\n", y, reference.row(y).c_str());
     }
+    for (const vtdiff::Snapshot *s : {&core, &reference}) {
+        std::printf("  history with text, %s:\n", s == &core ? "core" : "libvterm");
+        for (const std::string &line : s->history)
+            std::printf("    |%s|\n", line.c_str());
+    }
 }
 #endif
 
