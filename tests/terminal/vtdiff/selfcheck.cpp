@@ -161,27 +161,29 @@ std::string selfCheck(const std::vector<std::string> &ops, int cols, int rows)
     if (contents(spelt.t) != expected)
         return "counts spelt out as single steps end differently";
 
+    // In pieces from one byte to several operations, painted now and then.
     Core split(cols, rows);
     Display display;
     display.paint(split.t);
     SeededRandom random(bytes.size());
-    for (const std::string &op : ops) {
-        for (const char byte : op) {
-            split.feed(std::string(1, byte));
-            if (display.changeUnmarked(split.t))
-                return "one byte per call: a changed cell is not marked";
-            if (random.oneIn(3))
-                display.paint(split.t);
-        }
-        if (const char *problem = lineProblem(split.t))
-            return std::string("one byte per call: ") + problem;
-        if (random.oneIn(20)) {
+    for (size_t at = 0; at < bytes.size();) {
+        const size_t piece = random.oneIn(2) ? 1 : 1 + random.below(64);
+        split.feed(bytes.substr(at, piece));
+        at += piece;
+        if (display.changeUnmarked(split.t))
+            return "fed in pieces: a changed cell is not marked";
+        const char *problem = random.oneIn(8) ? lineProblem(split.t) : nullptr;
+        if (problem)
+            return std::string("fed in pieces: ") + problem;
+        if (random.oneIn(3))
+            display.paint(split.t);
+        if (random.oneIn(40)) {
             terminalCoreSetViewOffset(split.t, random.below(split.t->historyCount + 1));
             display.paint(split.t);
         }
     }
     if (contents(split.t) != expected)
-        return "one byte per call ends differently";
+        return "fed in pieces: ends differently";
     return {};
 }
 

@@ -1,7 +1,7 @@
 // The core against itself, on any operations: fed in one call, with every
-// counted sequence spelt out as single steps, and one byte per call (painted
-// now and then, the view moved now and then), it must end with the same
-// screen and history. Throughout, every cell that differs from what was last
+// counted sequence spelt out as single steps, and in pieces of one byte to
+// several operations (painted now and then, the view moved now and then), it
+// must end with the same screen and history. Throughout, every cell that differs from what was last
 // painted must be marked for repaint, and the bookkeeping each line carries
 // (extent, all-marked claim, pending pattern) must match its cells.
 #pragma once

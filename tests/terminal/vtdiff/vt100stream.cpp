@@ -102,18 +102,20 @@ std::string operation(Random &random, int cols, int rows, Region &region)
         return "\r\n";
     case 7:
     case 8:
-        // The VT100 stops CUU and CUD at the margins, libvterm does not.
+        // The VT100 stops CUU, CUD, VPR, CNL and CPL at the margins,
+        // libvterm does not.
         if (!fullRegion)
             return "\r";
-        return csi(parameter(random, rows), random.chance(50) ? 'A' : 'B');
+        return csi(parameter(random, rows), "ABeEF"[random.range(0, 4)]);
     case 9:
-        return csi(parameter(random, cols), 'C');
+        return csi(parameter(random, cols), "CaDG`"[random.range(0, 4)]); // CUF HPR CUB CHA HPA
     case 10:
-        return csi(parameter(random, cols), 'D');
+        return random.chance(50) ? csi(parameter(random, rows), 'd') // VPA
+                                 : placed(random, cols, rows, csi(parameter(random, cols), 'X')); // ECH
     case 11:
         if (random.chance(10))
             return csi("", 'H');
-        return csi(parameter(random, rows) + ";" + parameter(random, cols), 'H');
+        return csi(parameter(random, rows) + ";" + parameter(random, cols), random.chance(50) ? 'H' : 'f');
     case 12:
         return placed(random, cols, rows, csi(random.chance(25) ? "" : std::to_string(random.range(0, 2)), 'J'));
     case 13:
@@ -135,7 +137,7 @@ std::string operation(Random &random, int cols, int rows, Region &region)
     case 18:
         return setRegion(random, rows, region);
     case 19:
-        return placed(random, cols, rows, "\t");
+        return placed(random, cols, rows, random.chance(50) ? "\t" : csi(parameter(random, 4), "IZ"[random.range(0, 1)]));
     case 20: {
         const int pick = random.range(0, 3);
         if (pick == 0)

@@ -1,6 +1,7 @@
 // Random host output restricted to what the VT100 defines the same way in
-// every emulator: printable ASCII, CR, LF, cursor movement, ED and EL, IL and
-// DL, ICH and DCH, scroll regions, IND, RI and NEL, tab stops and autowrap.
+// every emulator: printable ASCII, CR, LF, VT and FF, cursor movement, ED, EL
+// and ECH, IL and DL, ICH and DCH, scroll regions, IND, RI and NEL, tab stops
+// (HT, CHT, CBT) and autowrap.
 // Each element is one operation, so a disagreement can be narrowed down to a
 // few of them. Cases where the terminals themselves differ are avoided (see
 // the generator): CUU and CUD across margins, ICH and DCH outside the scroll
