@@ -50,7 +50,8 @@ void screenPrint(TerminalCore *t, uint32_t c)
 
 // Printable ASCII in the ground state: whole spans of a line are written at
 // once (in insert mode after moving the rest of the line once) with the same
-// cells and cursor as character-by-character printing. Anything unusual goes through screenPrint one character at a time.
+// cells and cursor as character-by-character printing. Anything unusual goes
+// through screenPrint one character at a time.
 template <typename Unit>
 static void printRun(TerminalCore *t, const Unit *text, size_t count)
 {
@@ -80,7 +81,9 @@ static void printRun(TerminalCore *t, const Unit *text, size_t count)
         const uint16_t *table = t->activeTable;
         TerminalCell *cell = lineCells(line) + x;
         uint32_t differs = 0;
-        if (table) {
+        if (span == 1) { // text between controls: no loop to set up
+            differs = cellPut(cell, attributes | (table ? table[uint8_t(*text)] : uint32_t(*text)), colours);
+        } else if (table) {
             for (size_t k = 0; k < span; ++k)
                 differs |= cellPut(&cell[k], attributes | table[uint8_t(text[k])], colours);
         } else {
