@@ -142,7 +142,6 @@ class TstTermScreen : public QObject
 private slots:
     void bytes_data();
     void bytes();
-    void splitFeedsContinue();
     void utf16Input();
 };
 
@@ -161,22 +160,6 @@ void TstTermScreen::bytes()
     QCOMPARE(term.cursor(), QLatin1String(c.cursor));
     if (c.history)
         QCOMPARE(term.history(), QLatin1String(c.history));
-}
-
-// A sequence or character cut between feeds continues in the next one.
-void TstTermScreen::splitFeedsContinue()
-{
-    const QByteArray input = "a\xe2\x94\x80" "b\x1b[31;1mc\x1b(0q\x1b(B\x1bN#\x1b]2;t\x1b\\d\x1b[0m";
-    TermHarness whole(10, 4, kOptionUtf8);
-    whole.feed(input);
-    TermHarness split(10, 4, kOptionUtf8);
-    for (const char byte : input)
-        split.feed(QByteArray(1, byte));
-    QCOMPARE(split.screen(), QStringLiteral("a\u2500bc\u2500\u00a3d"));
-    QCOMPARE(split.screen(), whole.screen());
-    for (uint32_t x = 0; x < 7; ++x)
-        QCOMPARE(split.cell(x, 0).ch & ~kCellChanged, whole.cell(x, 0).ch & ~kCellChanged);
-    QCOMPARE(cellForeground(split.cell(3, 0)), kColourStandard + 1);
 }
 
 void TstTermScreen::utf16Input()

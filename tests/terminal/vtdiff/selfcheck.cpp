@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace vtdiff {
 
@@ -144,17 +145,25 @@ std::string spelledOut(const std::string &op, int rows)
 
 std::string selfCheck(const std::vector<std::string> &ops, int cols, int rows)
 {
+    // One operation per call: the contents after each, by where it ends.
     std::string bytes;
     std::string steps;
+    std::map<size_t, std::vector<uint32_t>> after;
+    Core stepwise(cols, rows);
     for (const std::string &op : ops) {
         bytes += op;
         steps += spelledOut(op, rows);
+        stepwise.feed(op);
+        after[bytes.size()] = contents(stepwise.t);
     }
+    const std::vector<uint32_t> expected = contents(stepwise.t);
+
     Core whole(cols, rows);
     whole.feed(bytes);
     if (const char *problem = lineProblem(whole.t))
         return std::string("fed in one call: ") + problem;
-    const std::vector<uint32_t> expected = contents(whole.t);
+    if (contents(whole.t) != expected)
+        return "fed in one call: ends differently";
 
     Core spelt(cols, rows);
     spelt.feed(steps);
@@ -169,7 +178,9 @@ std::string selfCheck(const std::vector<std::string> &ops, int cols, int rows)
     for (size_t at = 0; at < bytes.size();) {
         const size_t piece = random.oneIn(2) ? 1 : 1 + random.below(64);
         split.feed(bytes.substr(at, piece));
-        at += piece;
+        at = std::min(at + piece, bytes.size());
+        if (after.count(at) && contents(split.t) != after[at])
+            return "fed in pieces: an operation ends differently";
         if (display.changeUnmarked(split.t))
             return "fed in pieces: a changed cell is not marked";
         const char *problem = random.oneIn(8) ? lineProblem(split.t) : nullptr;
@@ -182,8 +193,6 @@ std::string selfCheck(const std::vector<std::string> &ops, int cols, int rows)
             display.paint(split.t);
         }
     }
-    if (contents(split.t) != expected)
-        return "fed in pieces: ends differently";
     return {};
 }
 

@@ -157,13 +157,15 @@ std::string operation(Random &random, int cols, int rows, Region &region)
 
 // Everything the screen buffer does, with no regard for other terminals:
 // resets, the alignment pattern and character table, line sizes, insert
-// mode, coloured blanks, tab stops, huge counts.
+// mode, coloured blanks, tab stops, huge counts, character sets, strings and
+// UTF-8 (switched on by ESC % G).
 std::string richOperation(Random &random, int cols, int rows, Region &region)
 {
     static const char *const kModes[] = {
         "\r", "\n", "\r\n", "\x0b\x0c\n\n\n\n\n", "\x1b" "D", "\x1b" "M", "\x1b" "E", "\t", "\x1bH", "\x1b[g", "\x1b[3g",
         "\x1b[4h", "\x1b[4l", "\x1b[?7l", "\x1b[?7h", "\x1b[?6h", "\x1b[?6l", "\x1b" "7", "\x1b" "8",
         "\x1b#3", "\x1b#4", "\x1b#5", "\x1b#6", "\x1b[0m", "\x1b[44m", "\x1b[5;31m", "\x1b[7m", "\x1b[!u",
+        "\x1b(0", "\x1b(B", "\x1bN", "\x1b]2;t\x1b\\", "\x1b%G", "\x1b%@", "\xe2\x94\x80\xc3\xa9",
     };
     static const char *const kResets[] = {"\x1b" "c", "\x1b[!p", "\x1b[?3h", "\x1b#8", "\x1b#7"};
     static const char kCounted[] = "LM@PXIZABCD";
