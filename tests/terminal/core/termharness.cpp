@@ -75,22 +75,20 @@ QString TermHarness::row(int row) const
     return lineText(m_core, terminalCoreLine(m_core, row));
 }
 
-QString TermHarness::screen() const
+QString TermHarness::rows(int from, int to) const
 {
     QStringList rows;
-    for (uint32_t r = 0; r < m_core->rows; ++r)
-        rows << row(int(r));
-    while (!rows.isEmpty() && rows.last().isEmpty())
-        rows.removeLast();
+    for (int r = from; r < to; ++r)
+        rows << row(r);
     return rows.join(QLatin1Char('\n'));
 }
 
-QString TermHarness::history() const
+QString TermHarness::screen() const
 {
-    QStringList rows;
-    for (int r = -int(m_core->historyCount); r < 0; ++r)
-        rows << row(r);
-    return rows.join(QLatin1Char('\n'));
+    QString text = rows(0, int(m_core->rows));
+    while (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
 }
 
 QString TermHarness::cursor() const

@@ -25,9 +25,10 @@ public:
     // Row counted from screen row 0 (negative: scrollback), usable width,
     // trailing blanks removed.
     QString row(int row) const;
-    // All screen rows joined by '\n', trailing empty rows removed.
+    QString rows(int from, int to) const; // joined by '\n'
+    // All screen rows, trailing empty rows removed.
     QString screen() const;
-    QString history() const; // scrollback, oldest first, joined by '\n'
+    QString history() const { return rows(-int(m_core->historyCount), 0); } // oldest first
     QString cursor() const;  // "row,col"
     zn::TerminalCell cell(uint32_t col, int row) const;
     // Clears every change mark of the view, as a paint does.

@@ -73,7 +73,6 @@ const Case kCases[] = {
     {"DECALN fills the screen and homes, no wrap pending", 4, 3, 0, b("ab\x1b#8X"), "XEEE\nEEEE\nEEEE", "0,1"},
     {"character table on a narrow screen", 4, 2, 0, b("\x1b#7"), b("\0\1\2\3\n\20\21\22\23"), "0,0"},
     {"character table rows of 16", 18, 4, 0, b("\x1b#7"), b("\0\1\2\3\4\5\6\7\10\11\12\13\14\15\16\17\n\20\21\22\23\24\25\26\27\30\31\32\33\34\35\36\37\n !\"#$%&'()*+,-./\n0123456789:;<=>?"), "0,0"},
-    {"CSI ;5H holds two parameters", 10, 10, 0, b("\x1b[;5H"), "", "0,4"},
     {"long digit strings saturate", 80, 24, 0, b("\x1b[4294967297C"), "", "0,79"},
     {"long row number saturates", 80, 24, 0, b("\x1b[4294967296;5H"), "", "23,4"},
     {"very long digit strings", 80, 24, 0, "\x1b[" + QByteArray(300, '9') + "B", "", "23,0"},

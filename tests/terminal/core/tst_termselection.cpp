@@ -36,7 +36,6 @@ void TstTermSelection::text_data()
         QTest::newRow(name) << content << points << text;
     };
     const QByteArray abcdef = "abc\ndef";
-    row("the first point only anchors", abcdef, {{0, 0}}, QString());
     row("to a blank end: spaces dropped, CR LF added", abcdef, {{0, 0}, {9, 1}}, "abc\r\ndef\r\n");
     row("pointer on a blank tail takes the whole row", abcdef, {{0, 0}, {5, 0}}, "abc\r\n");
     row("ending inside text", abcdef, {{0, 0}, {1, 1}}, "abc\r\nde");

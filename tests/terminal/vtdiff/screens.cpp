@@ -14,16 +14,6 @@ std::string Snapshot::text(const uint32_t *chars, int count)
     return text;
 }
 
-namespace {
-
-void keepUnlessBlank(std::vector<std::string> &history, const std::string &line)
-{
-    if (line.find_first_not_of(' ') != std::string::npos)
-        history.push_back(line);
-}
-
-} // namespace
-
 Snapshot coreScreen(const std::vector<std::string> &ops, int cols, int rows)
 {
     static const zn::TerminalCallbacks none{};
@@ -43,7 +33,7 @@ Snapshot coreScreen(const std::vector<std::string> &ops, int cols, int rows)
         for (int x = 0; x < cols; ++x)
             line.push_back(zn::cellChar(cells[x]));
         if (y < 0)
-            keepUnlessBlank(s.history, Snapshot::text(line.data(), cols));
+            s.scrolledOff(Snapshot::text(line.data(), cols));
         else
             s.chars.insert(s.chars.end(), line.begin(), line.end());
     }
@@ -56,23 +46,24 @@ Snapshot referenceScreen(const std::vector<std::string> &ops, int cols, int rows
     VTerm *vt = vterm_new(rows, cols);
     vterm_set_utf8(vt, 0);
     VTermScreen *screen = vterm_obtain_screen(vt);
-    std::vector<std::string> history;
+    Snapshot s{cols, rows, {}, 0, 0, {}};
     VTermScreenCallbacks callbacks{};
     callbacks.sb_pushline = [](int count, const VTermScreenCell *cells, void *user) {
         std::vector<uint32_t> line;
         for (int x = 0; x < count; ++x)
             line.push_back(cells[x].chars[0] == 0 ? ' ' : cells[x].chars[0]);
-        keepUnlessBlank(*static_cast<std::vector<std::string> *>(user), Snapshot::text(line.data(), count));
+        static_cast<Snapshot *>(user)->scrolledOff(Snapshot::text(line.data(), count));
         return 1;
     };
-    vterm_screen_set_callbacks(screen, &callbacks, &history);
+    vterm_screen_set_callbacks(screen, &callbacks, &s);
     vterm_screen_reset(screen, 1);
     for (const std::string &op : ops)
         vterm_input_write(vt, op.data(), op.size());
 
     VTermPos cursor;
     vterm_state_get_cursorpos(vterm_obtain_state(vt), &cursor);
-    Snapshot s{cols, rows, {}, cursor.col, cursor.row, history};
+    s.cursorX = cursor.col;
+    s.cursorY = cursor.row;
     for (int y = 0; y < rows; ++y) {
         for (int x = 0; x < cols; ++x) {
             VTermScreenCell cell;

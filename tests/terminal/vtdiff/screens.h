@@ -22,6 +22,11 @@ struct Snapshot {
     bool operator==(const Snapshot &other) const = default;
     std::string row(int y) const { return text(&chars[size_t(y * cols)], cols); }
     static std::string text(const uint32_t *chars, int count);
+    void scrolledOff(const std::string &line)
+    {
+        if (line.find_first_not_of(' ') != std::string::npos)
+            history.push_back(line);
+    }
 };
 
 Snapshot coreScreen(const std::vector<std::string> &ops, int cols, int rows);

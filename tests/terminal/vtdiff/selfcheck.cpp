@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 
 namespace vtdiff {
 
@@ -17,21 +18,18 @@ constexpr uint32_t kHistoryLines = 30; // few, so that the ring wraps
 
 const TerminalCallbacks kNoCallbacks{};
 
-class Core {
-public:
-    Core(int cols, int rows) : t(terminalCoreCreate(&kNoCallbacks, nullptr))
+struct Core {
+    Core(int cols, int rows)
     {
         terminalCoreResize(t, uint32_t(cols), uint32_t(rows), kHistoryLines);
         t->defaultModes = t->modes | kModeLnm;
         terminalCoreFullReset(t);
     }
-    ~Core() { terminalCoreDestroy(t); }
-    Core(const Core &) = delete;
-    Core &operator=(const Core &) = delete;
-
     void feed(const std::string &bytes) { terminalCoreFeed(t, bytes.data(), bytes.size()); }
 
-    TerminalCore *t;
+    std::unique_ptr<TerminalCore, void (*)(TerminalCore *)> owned{terminalCoreCreate(&kNoCallbacks, nullptr),
+                                                                  terminalCoreDestroy};
+    TerminalCore *t = owned.get();
 };
 
 // Cursor, history and screen as the owner reads them, without the marks.

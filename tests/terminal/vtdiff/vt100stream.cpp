@@ -122,14 +122,10 @@ std::string operation(Random &random, int cols, int rows, Region &region)
         return placed(random, cols, rows, csi(random.chance(25) ? "" : std::to_string(random.range(0, 2)), 'K'));
     case 14:
         return placed(random, cols, rows, csi(parameter(random, rows / 2), 'L'));
-    case 15: {
-        // DL of a whole region at the top of the screen: this core moves its
-        // lines into the scrollback, libvterm erases them. Fewer there.
-        const int row = random.range(1, rows);
-        const std::string count = row == 1 ? std::to_string(random.range(1, std::max(1, region.bottom - 1)))
-                                           : parameter(random, rows / 2);
-        return cursorTo(row, random.range(1, cols)) + csi(count, 'M');
-    }
+    case 15: // DL of a whole region at the top: libvterm erases what this core moves into the scrollback
+        if (random.oneIn(uint32_t(rows)))
+            return csi("", 'H') + csi(std::to_string(random.range(1, std::max(1, region.bottom - 1))), 'M');
+        return cursorTo(random.range(2, rows), random.range(1, cols)) + csi(parameter(random, rows / 2), 'M');
     case 16:
         return insideRegion(random, cols, region) + csi(parameter(random, cols / 2), '@');
     case 17:

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <numeric>
 #include <set>
 
 namespace {
@@ -28,11 +29,8 @@ using Agrees = std::function<bool(const Ops &)>;
 Ops firstDisagreement(const Ops &ops, const Agrees &agrees)
 {
     Ops prefix;
-    for (const std::string &op : ops) {
-        prefix.push_back(op);
-        if (!agrees(prefix))
-            break;
-    }
+    for (auto op = ops.begin(); op != ops.end() && (prefix.empty() || agrees(prefix)); ++op)
+        prefix.push_back(*op);
     return prefix;
 }
 
@@ -64,10 +62,7 @@ Ops minimise(Ops ops, const Agrees &agrees)
 
 std::string joined(const Ops &ops)
 {
-    std::string bytes;
-    for (const std::string &op : ops)
-        bytes += op;
-    return bytes;
+    return std::accumulate(ops.begin(), ops.end(), std::string());
 }
 
 struct Size {
@@ -123,11 +118,9 @@ void explainScreens(const Ops &ops, Size size)
         std::printf("  row %2d core     |%s|\n", y, core.row(y).c_str());
         std::printf("  row %2d libvterm |%s|\n", y, reference.row(y).c_str());
     }
-    for (const vtdiff::Snapshot *s : {&core, &reference}) {
-        std::printf("  history with text, %s:\n", s == &core ? "core" : "libvterm");
+    for (const vtdiff::Snapshot *s : {&core, &reference})
         for (const std::string &line : s->history)
-            std::printf("    |%s|\n", line.c_str());
-    }
+            std::printf("  history %s |%s|\n", s == &core ? "core    " : "libvterm", line.c_str());
 }
 #endif
 
