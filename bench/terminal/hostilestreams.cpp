@@ -47,6 +47,8 @@ std::vector<HostileCase> hostileCases(uint32_t cols, uint32_t rows)
         {"IL 999 in a region", inner + at(3, 1), "\x1b[999L"},
         {"DL 999 in a region", inner + at(3, 1), "\x1b[999M"},
         {"text, DL 1 on row 2", at(2, 1), "X\x1b[M"},
+        {"IL 1 mid-screen", at(rows / 2, 1), "\x1b[L"},
+        {"DL 999, 2-row top region", region(1, 2) + home, "\x1b[999M"},
         // Cells.
         {"ICH 999", home, "\x1b[999@"},
         {"ICH 1", home, "\x1b[@"},
@@ -54,11 +56,14 @@ std::vector<HostileCase> hostileCases(uint32_t cols, uint32_t rows)
         {"DCH 999", home, "\x1b[999P"},
         {"ECH 999", home, "\x1b[999X"},
         {"insert mode text", home + "\x1b[4h", "X\r"},
+        {"insert mode, CUF", home + "\x1b[4h", "X\x1b[C"},
+        {"text at the end, DCH 1", "", lastCell + "X\r\x1b[P"},
         {"CUB 9999 wrapping", lastCell, "\x1b[9999D" + lastCell},
         // Erasing.
         {"ED 2", "", "\x1b[2J"},
         {"ED 0 at home", home, "\x1b[J"},
         {"ED 1 at the end", lastCell, "\x1b[1J"},
+        {"ED 0 mid-screen", at(rows / 2, 1), "\x1b[J"},
         {"text, ED 2", home, "X\x1b[2J"},
         {"EL 2", "", "\x1b[2K"},
         {"text, EL 2 per row", "", "X\x1b[2K\n"},
@@ -87,6 +92,10 @@ std::vector<HostileCase> hostileCases(uint32_t cols, uint32_t rows)
         {"long parameter", "\x1b[", "9"},
         {"DECSC/DECRC", "", "\x1b" "7\x1b" "8"},
         {"OSC string", "\x1b]0;", "x"},
+        // Text off the fast path.
+        {"UTF-8 text", "\x1b%G", "\xc3\xa9"},
+        {"double-width text", "\x1b#6", "XY"},
+        {"SO/SI text", "", "\x0eq\x0fq"},
     };
 }
 
