@@ -4,6 +4,7 @@
 #include "ipv4.h"
 #include "scanclientdialog.h"
 #include "scanclientitem.h"
+#include "scanclientregistrydialog.h"
 #include "scanserver.h"
 #include "scanstatefiltermodel.h"
 #include "scanstatemodel.h"
@@ -189,9 +190,14 @@ void ScanStateWidget::openBrowser(ScanClientItem *clo)
         QDesktopServices::openUrl(url);
 }
 
-// The configuration dialog of the downloaded registry opens here once it exists.
-void ScanStateWidget::onClientRegistryLoadComplete(ScanClientItem *)
+void ScanStateWidget::onClientRegistryLoadComplete(ScanClientItem *cli)
 {
+    // Queued: the device may have been removed since, and the pointer with it.
+    if (server->model()->rowOf(cli) < 0)
+        return;
+    ScanClientRegistryDialog dialog(this);
+    dialog.setClient(cli);
+    dialog.exec();
 }
 
 void ScanStateWidget::onClientRegistryLoadError(ScanClientItem *, const QString &message)

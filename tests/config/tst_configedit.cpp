@@ -1,7 +1,6 @@
 // The registry a configuration dialog edits, without the dialog: export and
-// import through real files (a write that fails half-way must keep the old
-// file), what model and store are after an import, what an upload changes,
-// and "znscan-cli config diff" (the program comes from $ZNSCAN_CLI).
+// import through real files, what model and store are after an import, what
+// an upload changes, and "znscan-cli config diff" (the program comes from $ZNSCAN_CLI).
 #include "configfile.h"
 #include "registryblob.h"
 #include "registrymodel.h"
@@ -12,9 +11,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -45,7 +41,6 @@ class TestConfigEdit : public QObject
 private slots:
     void initTestCase();
     void exportImport();
-    void exportFailure();
     void changes_data();
     void changes();
     void diffCommand();
@@ -100,30 +95,6 @@ void TestConfigEdit::exportImport()
     QCOMPARE(copy.blob(), rootBlob());
     const uint8_t *buffer = zn::reg_buffer(copy.root());
     QVERIFY(std::all_of(buffer + 8, buffer + kCapacity, [](uint8_t b) { return b == 0; }));
-}
-
-// The old file stays, the reason is the system's, no temporary file is left.
-void TestConfigEdit::exportFailure()
-{
-    QVERIFY(QDir(m_dir.path()).mkpath("full"));
-    const QString path = write("full/old.znc", fileFor(rootBlob()));
-    RegistryWorkingCopy copy(kCapacity);
-    copy.load(sampleDeviceRegistry());
-    // Files may not grow beyond 64 bytes: a longer write fails half-way, as on a full disk.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const rlim_t unlimited = limit.rlim_cur;
-    limit.rlim_cur = 64;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    QString error;
-    const bool written = copy.exportFile(path, &error);
-    limit.rlim_cur = unlimited;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    QVERIFY(!written);
-    QCOMPARE(error, "File too large");
-    QCOMPARE(contents(path), fileFor(rootBlob()));
-    QCOMPARE(QFileInfo(path).dir().entryList(QDir::Files), QStringList{"old.znc"});
 }
 
 void TestConfigEdit::changes_data()

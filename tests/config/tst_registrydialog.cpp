@@ -1,0 +1,336 @@
+// The configuration dialog offscreen, over a scan server that is never
+// started, standing in for the device: buttons by the selection, where new
+// entries go and which row is current after Delete, the unsaved-changes
+// question, how a save ends, the text windows, a failed export, and a device
+// that goes while the dialog is open.
+#include "dumpview.h"
+#include "filesizelimit.h"
+#include "modalanswers.h"
+#include "registryblob.h"
+#include "registrymodel.h"
+#include "registrynewitemdialog.h"
+#include "rowtreeview.h"
+#include "scanclientitem.h"
+#include "scanclientregistrydialog.h"
+#include "scanserver.h"
+#include "scanstatemodel.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QByteArray kIp = record(0x14A70101, hex("c0a80102"));
+const QByteArray kMask = record(0x14A70102, hex("ffffff00"));
+const QByteArray kGateway = record(0x14A70103, hex("c0a80101"));
+// An empty section, then a value.
+const QByteArray kSectionAndValue = rootBlob(record(0xFFA70100) + kIp);
+const QByteArray kNetworkIp = rootBlob(record(0xFFA70100, kIp));
+// Network with three values, then General with one.
+const QByteArray kTwoSections = rootBlob(record(0xFFA70100, kIp + kMask + kGateway) + record(0xFFA70000, kIp));
+
+using Rows = QList<int>;
+
+} // namespace
+
+class TestRegistryDialog : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ScanServer> server;
+    ScanClientItem *item = nullptr;
+    std::unique_ptr<ScanClientRegistryDialog> dialog;
+    RowTreeView *view = nullptr;
+    QModelIndex ipValue; // the value column of kIp, the first row of the first section
+
+    void open(const QByteArray &blob)
+    {
+        server = std::make_unique<ScanServer>();
+        item = new ScanClientItem;
+        item->info.mac = Mac(0x025A4E000001);
+        item->registry.assign(blob);
+        server->model()->addClient(item);
+        dialog = std::make_unique<ScanClientRegistryDialog>();
+        dialog->setClient(item);
+        dialog->show();
+        view = dialog->findChild<RowTreeView *>();
+        ipValue = at({0, 0}).siblingAtColumn(1);
+    }
+    // The row below the root at these row numbers.
+    QModelIndex at(const Rows &rows) const
+    {
+        QModelIndex index = view->model()->index(0, 0);
+        for (int row : rows)
+            index = view->model()->index(row, 0, index);
+        return index;
+    }
+    QPushButton *button(const char *name) const { return dialog->findChild<QPushButton *>(QLatin1String(name)); }
+    // The enabled buttons and view actions that add and delete.
+    QStringList addAndDelete() const
+    {
+        QStringList enabled;
+        for (const QString &name : {QStringLiteral("m_pb_new"), QStringLiteral("m_pb_delete")})
+            enabled << (button(qPrintable(name))->isEnabled() ? name : QString());
+        for (const QAction *action : view->actions().mid(0, 2))
+            enabled << (action->isEnabled() ? action->text() : QString());
+        enabled.removeAll(QString());
+        return enabled;
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        dialog.reset();
+        server.reset();
+    }
+
+    void selectionEnables_data()
+    {
+        QTest::addColumn<QByteArray>("blob");
+        QTest::addColumn<Rows>("selected");
+        QTest::addColumn<QStringList>("enabled");
+
+        const QStringList both{"m_pb_new", "m_pb_delete", "New", "Delete"};
+        QTest::newRow("root") << kSectionAndValue << Rows{} << QStringList{"m_pb_new", "New"};
+        QTest::newRow("value") << kSectionAndValue << Rows{1} << QStringList{"m_pb_delete", "Delete"};
+        QTest::newRow("empty section") << kSectionAndValue << Rows{0} << both;
+        QTest::newRow("root of an empty registry") << rootBlob() << Rows{} << both;
+    }
+
+    void selectionEnables()
+    {
+        QFETCH(QByteArray, blob);
+        QFETCH(Rows, selected);
+        QFETCH(QStringList, enabled);
+
+        open(blob);
+        QCOMPARE(addAndDelete(), QStringList());
+        view->setCurrentIndex(at(selected).siblingAtColumn(1));
+        QCOMPARE(addAndDelete(), enabled);
+    }
+
+    // The add-item window stays open beside the tree: with a value selected by
+    // then, the new entry goes into the value's section and becomes current.
+    void newEntryGoesIntoTheSection()
+    {
+        open(kTwoSections);
+        view->setCurrentIndex(at({}));
+        button("m_pb_new")->click();
+        auto *newItem = dialog->findChild<RegistryNewItemDialog *>();
+        QVERIFY(newItem && newItem->isVisible());
+        view->setCurrentIndex(ipValue);
+        newItem->findChild<QComboBox *>()->setEditText("0x11A701F0");
+        newItem->accept();
+        QCOMPARE(view->currentIndex().data(RegistryModel::KeyRole).toUInt(), 0x11A701F0u);
+        QCOMPARE(view->currentIndex().parent(), at({0}));
+        QCOMPARE(view->model()->rowCount(at({0})), 4);
+    }
+
+    void deleteMovesCurrent_data()
+    {
+        QTest::addColumn<Rows>("deleted");
+        QTest::addColumn<uint>("current");
+
+        QTest::newRow("first row: the next") << Rows{0, 0} << 0x14A70102u;
+        QTest::newRow("last row: the new last") << Rows{0, 2} << 0x14A70102u;
+        QTest::newRow("only row: its section") << Rows{1, 0} << 0xFFA70000u;
+    }
+
+    void deleteMovesCurrent()
+    {
+        QFETCH(Rows, deleted);
+        QFETCH(uint, current);
+
+        open(kTwoSections);
+        view->setCurrentIndex(at(deleted).siblingAtColumn(1));
+        button("m_pb_delete")->click();
+        QCOMPARE(view->currentIndex().data(RegistryModel::KeyRole).toUInt(), current);
+        QVERIFY(view->selectionModel()->isSelected(view->currentIndex()));
+    }
+
+    // Cancel asks only after an edit; Cancel keeps the dialog, Discard leaves
+    // the device's registry alone, Save uploads the edited one.
+    void unsavedChanges_data()
+    {
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QByteArray>("device");
+
+        const QByteArray edited = rootBlob(record(0xFFA70100, record(0x14A70101, hex("0a000001"))));
+        QTest::newRow("unchanged: no question") << false << 0 << true << kNetworkIp;
+        QTest::newRow("Cancel") << true << int(QMessageBox::Cancel) << false << kNetworkIp;
+        QTest::newRow("Discard") << true << int(QMessageBox::Discard) << true << kNetworkIp;
+        QTest::newRow("Save") << true << int(QMessageBox::Save) << true << edited;
+    }
+
+    void unsavedChanges()
+    {
+        QFETCH(bool, edit);
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        QFETCH(QByteArray, device);
+
+        open(kNetworkIp);
+        if (edit)
+            QVERIFY(view->model()->setData(ipValue, "10.0.0.1"));
+        int questions = 0;
+        const ModalAnswers answers([&](QWidget *window) {
+            if (auto *question = qobject_cast<QMessageBox *>(window)) {
+                ++questions;
+                question->button(QMessageBox::StandardButton(answer))->click();
+            } else if (qobject_cast<QProgressDialog *>(window)) {
+                Q_EMIT server->clientRegistrySaveComplete(item);
+            }
+        });
+        dialog->reject();
+        QCOMPARE(questions, edit ? 1 : 0);
+        QCOMPARE(dialog->isVisible(), !closed);
+        QCOMPARE(dialog->result(), answer == QMessageBox::Save ? 1 : 0);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(item->registry.data()), item->registry.size()), device);
+    }
+
+    // Only this device's signals count. An error or a cancelled progress
+    // dialog leaves the dialog open with the transfer ended.
+    void saveEnds_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QString>("warning");
+
+        QTest::newRow("complete") << "complete" << true << "";
+        QTest::newRow("error") << "error" << false << "Config data transfer aborted for 02:5A:4E:00:00:01";
+        QTest::newRow("cancel") << "cancel" << false << "";
+    }
+
+    void saveEnds()
+    {
+        QFETCH(QString, end);
+        QFETCH(bool, closed);
+        QFETCH(QString, warning);
+
+        open(kSectionAndValue);
+        auto *other = new ScanClientItem;
+        other->info.mac = Mac(0x025A4E000002);
+        server->model()->addClient(other);
+        bool progressed = false;
+        QString warned;
+        const ModalAnswers answers([&](QWidget *window) {
+            if (auto *box = qobject_cast<QMessageBox *>(window)) {
+                warned = box->text();
+                box->accept();
+                return;
+            }
+            auto *progress = qobject_cast<QProgressDialog *>(window);
+            Q_EMIT server->clientRegistrySaveComplete(other);
+            Q_EMIT server->clientRegistryProgress(item, 40);
+            progressed = QTest::qWaitFor([&] { return progress->value() == 40; }, 2000);
+            if (end == "complete")
+                Q_EMIT server->clientRegistrySaveComplete(item);
+            else if (end == "error")
+                server->abortClientRegistryTransfer(item->info.mac); // ends it with an error, as a device would
+            else
+                progress->findChild<QPushButton *>()->click();
+        });
+        dialog->accept();
+        QVERIFY(progressed);
+        QCOMPARE(dialog->isVisible(), !closed);
+        QCOMPARE(warned, warning);
+        if (!closed)
+            QVERIFY(!item->transfer);
+    }
+
+    // The dump and the changes, each in a window of its own that Escape closes.
+    void textWindows()
+    {
+        open(kNetworkIp);
+        QVERIFY(view->model()->setData(ipValue, "10.0.0.1"));
+        button("m_pb_changes")->click();
+        view->actions().at(2)->trigger();
+        const QList<DumpView *> windows = dialog->findChildren<DumpView *>();
+        QCOMPARE(windows.size(), 2);
+        QCOMPARE(windows.at(0)->toPlainText(), "changed Network / IP Address (IPv4 0x14A70101): 192.168.1.2 -> 10.0.0.1");
+        QCOMPARE(windows.at(1)->windowTitle(), "Configuration dump for 02:5A:4E:00:00:01");
+        for (QPointer<DumpView> window : windows) {
+            QVERIFY(window->isWindow() && window->isVisible());
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QTest::keyClick(window, Qt::Key_Escape);
+            QTRY_VERIFY(!window);
+        }
+        QVERIFY(dialog->isVisible());
+    }
+
+    // A write that fails half-way keeps the old file and leaves no other; the
+    // operator is told the system's reason.
+    void exportFailureKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("old.znc");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        open(kTwoSections);
+        QString warned;
+        const ModalAnswers answers([&](QWidget *window) {
+            if (auto *files = qobject_cast<QFileDialog *>(window)) {
+                files->selectFile(path);
+                static_cast<QDialog *>(files)->accept();
+            } else if (auto *box = qobject_cast<QMessageBox *>(window)) {
+                if (box->button(QMessageBox::Yes)) { // replace the file?
+                    box->button(QMessageBox::Yes)->click();
+                    return;
+                }
+                warned = box->windowTitle() + ": " + box->text();
+                box->accept();
+            }
+        });
+        {
+            const FileSizeLimit limit(64);
+            button("m_pb_export")->click();
+        }
+        QCOMPARE(warned, "Export Configuration: File too large");
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), "old");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.znc"});
+    }
+
+    // Whether editing or saving, the dialog closes with 0 and asks nothing.
+    void deviceGoes_data()
+    {
+        QTest::addColumn<bool>("saving");
+        QTest::newRow("editing") << false;
+        QTest::newRow("saving") << true;
+    }
+
+    void deviceGoes()
+    {
+        QFETCH(bool, saving);
+
+        open(kNetworkIp);
+        QVERIFY(view->model()->setData(ipValue, "10.0.0.1"));
+        QStringList opened;
+        const ModalAnswers answers([&](QWidget *window) {
+            opened << window->metaObject()->className();
+            if (qobject_cast<QProgressDialog *>(window))
+                server->model()->deleteClient(item);
+        });
+        if (saving)
+            dialog->accept();
+        else
+            server->model()->deleteClient(item);
+        QCOMPARE(opened, saving ? QStringList{"QProgressDialog"} : QStringList());
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->result(), 0);
+    }
+};
+
+QTEST_MAIN(TestRegistryDialog)
+#include "tst_registrydialog.moc"
