@@ -28,3 +28,9 @@ QJsonObject clientInfoToJson(const ScanClientInfo &info)
     json.insert(QStringLiteral("label"), info.serialDescription());
     return json;
 }
+
+QStringList clientInfoKeys()
+{
+    return {"mac",   "ip",  "netmask",  "gateway",  "networkMode", "developmentMode", "board", "cpu",
+            "versionS", "versionD", "boardName", "remark", "serial", "made", "label"};
+}

@@ -2,10 +2,11 @@
 #include "configtransfer.h"
 #include "scanclientitem.h"
 #include "scanserver.h"
+#include "transferbatch.h"
 
 int runConfigGetCommand(const QStringList &arguments)
 {
-    ScanClientItem item;
+    QList<Mac> macs;
     QString path;
     if (const auto exit = parseTransferArguments(
             arguments,
@@ -14,10 +15,14 @@ int runConfigGetCommand(const QStringList &arguments)
                            "The file is written only once the download has completed, and then whole.\n"
                            "Exit status: 0 written, 1 the transfer or the writing failed (the reason on\n"
                            "standard error), 2 usage error."),
-            QStringLiteral("The file to write."), &item, &path))
+            QStringLiteral("The file to write."), false, &macs, &path))
         return *exit;
-    const int status = runConfigTransfer(&item, [&item](ScanServer &server) { server.loadClientRegistry(&item); });
-    if (status != 0)
-        return status;
+    ScanClientItem item;
+    item.info.mac = macs.first();
+    ScanServer server;
+    TransferBatch batch;
+    batch.add(&item, [](ScanServer &s, ScanClientItem *cli) { s.loadClientRegistry(cli); });
+    if (!runConfigTransfers(server, batch, false))
+        return 1;
     return saveConfigFile(path, QByteArrayView(item.registry.data(), item.registry.size())) ? 0 : 1;
 }

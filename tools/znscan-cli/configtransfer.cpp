@@ -4,33 +4,42 @@
 #include "configfiles.h"
 #include "scanclientitem.h"
 #include "scanserver.h"
-
-#include <QCoreApplication>
+#include "transferbatch.h"
 
 #include <cstdio>
+#include <limits>
 #include <unistd.h>
 
 std::optional<int> parseTransferArguments(const QStringList &arguments, const QString &description,
-                                          const QString &fileHelp, ScanClientItem *item, QString *path)
+                                          const QString &fileHelp, bool severalDevices, QList<Mac> *macs,
+                                          QString *path)
 {
-    zn::CommandLine command(arguments.first(), QStringLiteral("[options] MAC FILE.znc"), description,
-                            zn::CommandLine::Subcommand);
+    zn::CommandLine command(arguments.first(),
+                            severalDevices ? QStringLiteral("[options] MAC [MAC...] FILE.znc")
+                                           : QStringLiteral("[options] MAC FILE.znc"),
+                            description, zn::CommandLine::Subcommand);
     command.parser().addPositionalArgument(QStringLiteral("MAC"), QStringLiteral("The device, as 00:11:22:33:44:55."));
     command.parser().addPositionalArgument(QStringLiteral("FILE.znc"), fileHelp);
-    if (const auto exit = command.parse(arguments, 2, 2))
+    if (const auto exit = command.parse(arguments, 2, severalDevices ? std::numeric_limits<qsizetype>::max() : 2))
         return exit;
-    const QStringList args = command.parser().positionalArguments();
-    if (!Mac::parse(args[0], &item->info.mac))
-        return command.usageError(QStringLiteral("Bad MAC address: %1").arg(args[0]));
-    *path = args[1];
+    QStringList args = command.parser().positionalArguments();
+    *path = args.takeLast();
+    for (const QString &text : std::as_const(args)) {
+        Mac mac;
+        if (!Mac::parse(text, &mac))
+            return command.usageError(QStringLiteral("Bad MAC address: %1").arg(text));
+        macs->append(mac);
+    }
     return std::nullopt;
 }
 
-int runConfigTransfer(ScanClientItem *item, const std::function<void(ScanServer &)> &start)
+bool runConfigTransfers(ScanServer &server, TransferBatch &batch, bool resultLines, const Finish &finish)
 {
-    ScanServer server;
     QObject::connect(&server, &ScanServer::error, &printError);
-    const bool terminal = isatty(STDERR_FILENO) == 1;
+    server.start();
+    if (!server.isStarted())
+        return false;
+    const bool terminal = !resultLines && isatty(STDERR_FILENO) == 1;
     bool progressShown = false;
     QObject::connect(&server, &ScanServer::clientRegistryProgress, [&](ScanClientItem *, int percent) {
         if (!terminal || percent < 0)
@@ -38,26 +47,19 @@ int runConfigTransfer(ScanClientItem *item, const std::function<void(ScanServer 
         std::fprintf(stderr, "\r%3d%%", percent + 1);
         progressShown = true;
     });
-    int status = 1;
-    const auto end = [&status, item](ScanClientItem *cli, int result) {
-        if (cli != item)
+    int failed = 0;
+    batch.run(server, [&](ScanClientItem *item, const QString &transferFailure) {
+        if (progressShown)
+            std::fputc('\n', stderr);
+        progressShown = false;
+        const QString failure = transferFailure.isEmpty() && finish ? finish(item) : transferFailure;
+        failed += failure.isEmpty() ? 0 : 1;
+        if (!resultLines)
             return;
-        status = result;
-        QCoreApplication::exit();
-    };
-    QObject::connect(&server, &ScanServer::clientRegistryLoadComplete, [&end](ScanClientItem *cli) { end(cli, 0); });
-    QObject::connect(&server, &ScanServer::clientRegistrySaveComplete, [&end](ScanClientItem *cli) { end(cli, 0); });
-    QObject::connect(&server, &ScanServer::clientRegistryLoadError, [&end](ScanClientItem *cli) { end(cli, 1); });
-    QObject::connect(&server, &ScanServer::clientRegistrySaveError, [&end](ScanClientItem *cli) { end(cli, 1); });
-
-    server.start();
-    if (!server.isStarted())
-        return 1;
-    start(server);
-    // The server ends every transfer: on completion, on the device's refusal
-    // or after 3 s without an answer.
-    QCoreApplication::exec();
-    if (progressShown)
-        std::fputc('\n', stderr);
-    return status;
+        const QString mac = item->info.mac.toString();
+        const QString line = failure.isEmpty() ? mac + QStringLiteral(" ok") : mac + QStringLiteral(" failed: ") + failure;
+        std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stdout);
+        std::fflush(stdout);
+    });
+    return failed == 0;
 }

@@ -1,5 +1,6 @@
 // Headless front end on the scanning engine, for scripts and for machines
 // without a display.
+#include "backupcommand.h"
 #include "commandgroup.h"
 #include "configcommand.h"
 #include "devicecommand.h"
@@ -12,6 +13,7 @@ namespace {
 const Subcommand kCommands[] = {
     {"scan", "One scan; the devices found, in list order, on standard output.", runScanCommand},
     {"config", "Configuration files and transfers: config show, diff, get, put.", runConfigCommand},
+    {"backup", "One scan, then every device's configuration into a folder.", runBackupCommand},
     {"buzz", "Makes the device with that MAC address buzz.", runBuzzCommand},
     {"reset", "Cold-resets the device with that MAC address.", runResetCommand},
 };
