@@ -191,7 +191,7 @@ void ScanServer::onDiscoveryAnswer(const ScanClientInfo &info)
 {
     report(QString::asprintf("Discover: mac=%s board=0x%08X(%s) cpu=0x%08X serial=0x%016llX made=%s",
                              info.mac.toString().toLocal8Bit().constData(), unsigned(info.board),
-                             info.boardName.toLocal8Bit().constData(), unsigned(info.cpu),
+                             printableText(info.boardName).toLocal8Bit().constData(), unsigned(info.cpu),
                              static_cast<unsigned long long>(info.serial),
                              info.made.toLocalTime().toString(Qt::TextDate).toLocal8Bit().constData()));
 
@@ -219,5 +219,5 @@ void ScanServer::onDiscoveryAnswer(const ScanClientInfo &info)
 void ScanServer::discovered(ScanClientItem *item)
 {
     m_model->clientChanged(item);
-    report(QStringLiteral("Discovered %1 at %2").arg(item->info.serialText(), item->info.mac.toString()));
+    report(QStringLiteral("Discovered %1 at %2").arg(printableText(item->info.serialText()), item->info.mac.toString()));
 }

@@ -206,6 +206,23 @@ private Q_SLOTS:
         QCOMPARE(item(0)->info.made, madeAt);
     }
 
+    // A device's name reaches the message window with its control characters
+    // shown, not acted on: it can neither clear the window nor forge a line.
+    void deviceNameCannotSteerTheTerminal()
+    {
+        static const char name[] = "ZX\x1b[2J\r\n[Scan] Configuration saved\x7f\xc2\x9b";
+        MessageLines log(server);
+        inject(answer([](zn::DecodedIdentity &id) {
+            id.boardName = name;
+            id.boardNameSize = sizeof name - 1;
+        }));
+        const QString shown = QStringLiteral("ZX\\x1B[2J\\x0D\\x0A[Scan] Configuration saved\\x7F\\x9B");
+        QCOMPARE(log.messages().mid(1), (QStringList{"[Scan] Discover: mac=02:5A:4E:00:00:01 board=0x0000000C(" + shown
+                                                         + ") cpu=0x00000033 serial=0x0000000000123456 made=Sat Jan 1 "
+                                                           "00:00:00 2000",
+                                                     "[Scan] Discovered " + shown + "-4660 at 02:5A:4E:00:00:01"}));
+    }
+
     // An answer that changes nothing shown leaves the row alone; a changed one
     // updates every item with that MAC.
     void answersUpdateOnlyChangedDevices()

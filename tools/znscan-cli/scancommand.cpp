@@ -3,6 +3,7 @@
 #include "clientjson.h"
 #include "commandline.h"
 #include "ipv4.h"
+#include "messageline.h"
 #include "scanclientitem.h"
 #include "scanserver.h"
 #include "scanstate.h"
@@ -60,7 +61,8 @@ void printDevices(const ScanState &devices, bool json)
     for (int row = 0; row < devices.count(); ++row) {
         const ScanClientInfo &info = devices.at(row)->info;
         const QString ip = info.ip ? ipv4ToString(info.ip) : QString();
-        const QString line = QStringLiteral("%1  %2  %3\n").arg(info.mac.toString(), ip.leftJustified(15), info.serialDescription());
+        const QString line = QStringLiteral("%1  %2  %3\n").arg(info.mac.toString(), ip.leftJustified(15),
+                                                                     printableText(info.serialDescription()));
         std::fputs(line.toLocal8Bit().constData(), stdout);
     }
 }
