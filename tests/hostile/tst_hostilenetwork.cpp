@@ -1,0 +1,132 @@
+// The engine under a spray of hostile datagrams (tools/znspray: every size
+// limit, truncated and wrongly checksummed frames, absurd records, transfer
+// blocks nobody asked for) while it scans: its event loop keeps running, its
+// memory stays flat, and afterwards it still discovers the simulated devices
+// and transfers a configuration byte for byte. ZN_SPRAY_MS sets how long each
+// of the two sprays lasts (default 1500); the figures are printed.
+#include "devicefiles.h"
+#include "privatenetwork.h"
+#include "scanclientitem.h"
+#include "scanserver.h"
+#include "simulatorprocess.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <limits>
+
+namespace {
+
+const QString kFirst = QStringLiteral("02:5A:4E:09:00:01");
+const QString kSecond = QStringLiteral("02:5A:4E:09:00:02");
+
+qint64 residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true; // its quarantine keeps freed memory resident
+#else
+constexpr bool kSanitized = false;
+#endif
+
+} // namespace
+
+class TestHostileNetwork : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    SimulatorProcess m_devices;
+    ScanServer m_server;
+
+    // Sprays while the engine scans once a second; the longest the event loop
+    // stalled, in ms (the maximum when the sprayer never ended).
+    qint64 spray(int ms)
+    {
+        QProcess sprayer;
+        sprayer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        sprayer.start(qEnvironmentVariable("ZNNET_EXEC"),
+                      {"1", qEnvironmentVariable("ZNSPRAY"), "--to", "10.201.1.1", "--duration", QString::number(ms),
+                       "--mac", kFirst, "--mac", kSecond});
+        QElapsedTimer sinceTick;
+        qint64 stall = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, [&] { stall = std::max(stall, sinceTick.restart()); });
+        QTimer scan;
+        connect(&scan, &QTimer::timeout, &m_server, &ScanServer::scanClients);
+        sinceTick.start();
+        tick.start(10);
+        scan.start(1000);
+        if (!QTest::qWaitFor([&] { return sprayer.state() == QProcess::NotRunning; }, ms + 10000))
+            return std::numeric_limits<qint64>::max();
+        qInfo("%s in %d ms, longest stall %lld ms", sprayer.readAllStandardOutput().trimmed().constData(), ms, stall);
+        return stall;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        ZN_REQUIRE_PRIVATE_NETWORK();
+        QVERIFY(m_dir.isValid());
+        QVERIFY(m_devices.start(1, {"--count", "2", "--seed", "9", "--duration", "0", "--spread", "50",
+                                    "--save-dir", m_dir.path()}));
+        m_server.start();
+        QVERIFY(m_server.isStarted());
+    }
+
+    void sprayNeitherStallsNorGrows()
+    {
+        const int ms = qEnvironmentVariableIsSet("ZN_SPRAY_MS") ? qEnvironmentVariableIntValue("ZN_SPRAY_MS") : 1500;
+        QVERIFY(spray(ms) < 1000);
+        const qint64 before = residentKiB();
+        QVERIFY(spray(ms) < 1000);
+        const qint64 after = residentKiB();
+        qInfo("resident memory after the first spray %lld KiB, after the second %lld KiB", before, after);
+        if (!kSanitized)
+            QVERIFY2(after - before < 8 * 1024, "the memory grew by more than 8 MiB");
+    }
+
+    void devicesStillFoundAndTransferred()
+    {
+        QStringList answered;
+        const QMetaObject::Connection watch = connect(&m_server, &ScanServer::message, [&](const QString &line) {
+            for (const QString &mac : {kFirst, kSecond})
+                if (line.startsWith(QStringLiteral("[Scan] Discover: mac=") + mac) && !answered.contains(mac))
+                    answered << mac;
+        });
+        m_server.scanClients();
+        QTRY_COMPARE_WITH_TIMEOUT(answered.size(), 2, 3000);
+        disconnect(watch);
+
+        ScanClientItem first;
+        ScanClientItem second;
+        Mac::parse(kFirst, &first.info.mac);
+        Mac::parse(kSecond, &second.info.mac);
+        QSignalSpy loaded(&m_server, &ScanServer::clientRegistryLoadComplete);
+        m_server.loadClientRegistry(&first);
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 5000);
+        const QByteArray registry(reinterpret_cast<const char *>(first.registry.data()), first.registry.size());
+        QCOMPARE(registry, withDefaults(blobOfFile(deviceFile(m_dir.path(), kFirst))));
+
+        QSignalSpy saved(&m_server, &ScanServer::clientRegistrySaveComplete);
+        m_server.saveClientRegistry(&second, first.registry);
+        QTRY_COMPARE_WITH_TIMEOUT(saved.size(), 1, 5000);
+        QTRY_COMPARE(blobOfFile(deviceFile(m_dir.path(), kSecond)), registry);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHostileNetwork)
+#include "tst_hostilenetwork.moc"
