@@ -8,7 +8,6 @@
 #include "privatenetwork.h"
 #include "scanclientitem.h"
 #include "scanserver.h"
-#include "simulatorprocess.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -18,11 +17,18 @@
 #include <QTimer>
 
 #include <limits>
+#include <malloc.h>
 
 namespace {
 
 const QString kFirst = QStringLiteral("02:5A:4E:09:00:01");
 const QString kSecond = QStringLiteral("02:5A:4E:09:00:02");
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 qint64 residentKiB()
 {
@@ -34,6 +40,14 @@ qint64 residentKiB()
             return line.mid(6).trimmed().split(' ').first().toLongLong();
     }
     return -1;
+}
+
+// What the program holds on the heap: unlike the resident size, not blurred
+// by freed memory that the allocator keeps.
+qint64 heapInUseKiB()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd) / 1024;
 }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -49,8 +63,9 @@ class TestHostileNetwork : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    SimulatorProcess m_devices;
+    QProcess m_devices; // its log goes to a file: a pipe nobody reads would grow with it
     ScanServer m_server;
+    QByteArray m_registry; // a registry for the round trip, as the spray cannot have touched it
 
     // Sprays while the engine scans once a second; the longest the event loop
     // stalled, in ms (the maximum when the sprayer never ended).
@@ -81,22 +96,36 @@ private Q_SLOTS:
     {
         ZN_REQUIRE_PRIVATE_NETWORK();
         QVERIFY(m_dir.isValid());
-        QVERIFY(m_devices.start(1, {"--count", "2", "--seed", "9", "--duration", "0", "--spread", "50",
-                                    "--save-dir", m_dir.path()}));
+        const QString log = m_dir.filePath(QStringLiteral("znsim.log"));
+        m_devices.setStandardOutputFile(log);
+        m_devices.start(qEnvironmentVariable("ZNNET_EXEC"),
+                        {"1", qEnvironmentVariable("ZNSIM"), "--count", "2", "--seed", "9", "--duration", "0",
+                         "--spread", "50", "--save-dir", m_dir.path()});
+        QTRY_VERIFY_WITH_TIMEOUT(contents(log).contains("\nready\n"), 10000);
+        m_registry = withDefaults(blobOfFile(deviceFile(m_dir.path(), kSecond)));
+        QVERIFY(!m_registry.isEmpty());
         m_server.start();
         QVERIFY(m_server.isStarted());
+    }
+
+    void cleanupTestCase()
+    {
+        m_devices.terminate();
+        m_devices.waitForFinished(5000);
     }
 
     void sprayNeitherStallsNorGrows()
     {
         const int ms = qEnvironmentVariableIsSet("ZN_SPRAY_MS") ? qEnvironmentVariableIntValue("ZN_SPRAY_MS") : 1500;
         QVERIFY(spray(ms) < 1000);
-        const qint64 before = residentKiB();
+        const qint64 heapBefore = heapInUseKiB();
+        const qint64 residentBefore = residentKiB();
         QVERIFY(spray(ms) < 1000);
-        const qint64 after = residentKiB();
-        qInfo("resident memory after the first spray %lld KiB, after the second %lld KiB", before, after);
+        const qint64 heapAfter = heapInUseKiB();
+        qInfo("after the first spray and the second: heap in use %lld and %lld KiB, resident %lld and %lld KiB",
+              heapBefore, heapAfter, residentBefore, residentKiB());
         if (!kSanitized)
-            QVERIFY2(after - before < 8 * 1024, "the memory grew by more than 8 MiB");
+            QVERIFY2(heapAfter - heapBefore < 1024, "the heap grew by more than 1 MiB");
     }
 
     void devicesStillFoundAndTransferred()
@@ -111,20 +140,22 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(answered.size(), 2, 3000);
         disconnect(watch);
 
-        ScanClientItem first;
-        ScanClientItem second;
-        Mac::parse(kFirst, &first.info.mac);
-        Mac::parse(kSecond, &second.info.mac);
-        QSignalSpy loaded(&m_server, &ScanServer::clientRegistryLoadComplete);
-        m_server.loadClientRegistry(&first);
-        QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 5000);
-        const QByteArray registry(reinterpret_cast<const char *>(first.registry.data()), first.registry.size());
-        QCOMPARE(registry, withDefaults(blobOfFile(deviceFile(m_dir.path(), kFirst))));
-
+        // The spray may have left the devices' registries half written: a
+        // round trip from a known one.
+        ScanClientItem device;
+        Mac::parse(kFirst, &device.info.mac);
+        ScanClientRegistry registry;
+        registry.assign(m_registry);
         QSignalSpy saved(&m_server, &ScanServer::clientRegistrySaveComplete);
-        m_server.saveClientRegistry(&second, first.registry);
+        m_server.saveClientRegistry(&device, registry);
         QTRY_COMPARE_WITH_TIMEOUT(saved.size(), 1, 5000);
-        QTRY_COMPARE(blobOfFile(deviceFile(m_dir.path(), kSecond)), registry);
+        QTRY_COMPARE(blobOfFile(deviceFile(m_dir.path(), kFirst)), m_registry);
+
+        device.registry = ScanClientRegistry();
+        QSignalSpy loaded(&m_server, &ScanServer::clientRegistryLoadComplete);
+        m_server.loadClientRegistry(&device);
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 5000);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(device.registry.data()), device.registry.size()), m_registry);
     }
 };
 
