@@ -3,22 +3,26 @@
 #include <algorithm>
 #include <cstring>
 
-ScanClientRegistry::ScanClientRegistry()
-    : m_buffer(std::make_unique<uchar[]>(Capacity)) // value-initialised: zero-filled
-{
+namespace {
+const uchar kUnwritten[ScanClientRegistry::Capacity] = {};
 }
 
+ScanClientRegistry::ScanClientRegistry() = default;
+
 ScanClientRegistry::ScanClientRegistry(const ScanClientRegistry &other)
-    : m_buffer(std::make_unique_for_overwrite<uchar[]>(Capacity))
-    , m_size(other.m_size)
+    : m_size(other.m_size)
 {
-    std::memcpy(m_buffer.get(), other.m_buffer.get(), Capacity);
+    if (other.m_buffer)
+        std::memcpy(data(), other.m_buffer.get(), Capacity);
 }
 
 ScanClientRegistry &ScanClientRegistry::operator=(const ScanClientRegistry &other)
 {
     if (this != &other) {
-        std::memcpy(m_buffer.get(), other.m_buffer.get(), Capacity);
+        if (other.m_buffer)
+            std::memcpy(data(), other.m_buffer.get(), Capacity);
+        else
+            m_buffer.reset();
         m_size = other.m_size;
     }
     return *this;
@@ -26,11 +30,23 @@ ScanClientRegistry &ScanClientRegistry::operator=(const ScanClientRegistry &othe
 
 ScanClientRegistry::~ScanClientRegistry() = default;
 
+uchar *ScanClientRegistry::data()
+{
+    if (!m_buffer)
+        m_buffer = std::make_unique<uchar[]>(Capacity); // value-initialised: zero-filled
+    return m_buffer.get();
+}
+
+const uchar *ScanClientRegistry::data() const
+{
+    return m_buffer ? m_buffer.get() : kUnwritten;
+}
+
 void ScanClientRegistry::assign(const QByteArray &bytes)
 {
     const quint32 length = quint32(std::min<qsizetype>(bytes.size(), Capacity));
     if (length > 0)
-        std::memcpy(m_buffer.get(), bytes.constData(), length);
+        std::memcpy(data(), bytes.constData(), length);
     m_size = length;
 }
 

@@ -27,8 +27,10 @@ public:
     void setSize(quint32 size);
 
     quint32 size() const { return m_size; }
-    uchar *data() { return m_buffer.get(); }          // always Capacity bytes
-    const uchar *data() const { return m_buffer.get(); }
+    // Always Capacity bytes. The buffer is made on first write access: most
+    // listed devices never transfer, and a long list should not cost 4 KiB a row.
+    uchar *data();
+    const uchar *data() const;
 
     // Registers the type under the name "ScanClientRegistry" for queued signals.
     static void registerMetaType();

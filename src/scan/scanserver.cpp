@@ -89,6 +89,7 @@ void ScanServer::scanClients()
 {
     report(tr("Calling all stations"));
     m_scanTimer->start(kScanWindowMs);
+    m_listFullReported = false;
     m_discoveryRequestsDue = kDiscoveryRepeats;
     // Within 50 ms of the last request the first one waits for the timer.
     if (!m_discoveryTimer->isActive())
@@ -207,6 +208,12 @@ void ScanServer::onDiscoveryAnswer(const ScanClientInfo &info)
     }
     if (!known.isEmpty())
         return;
+    if (m_model->rowCount() >= MaxListedDevices) {
+        if (!m_listFullReported)
+            reportWarning(tr("Device list full: %1 devices listed, new ones are ignored").arg(MaxListedDevices));
+        m_listFullReported = true;
+        return;
+    }
 
     auto *item = new ScanClientItem();
     item->info = info;

@@ -64,6 +64,11 @@ Q_SIGNALS:
     void clientRegistrySaveError(ScanClientItem *cli, const QString &message);
     void clientRegistryProgress(ScanClientItem *cli, int percent); // -1 .. 99
 
+public:
+    // Every new MAC that answers gets a row; a sender forging endless MACs
+    // would otherwise fill memory. Far more than any segment holds.
+    static constexpr int MaxListedDevices = 16384;
+
 private Q_SLOTS:
     void onReceived(const QHostAddress &peer, int peer_port, const void *data, size_t len);
     void sendDiscoveryRequest();
@@ -95,5 +100,6 @@ private:
     // The discovery requests still due; the timer runs for 50 ms after each.
     QTimer *m_discoveryTimer = nullptr;
     int m_discoveryRequestsDue = 0;
+    bool m_listFullReported = false; // once per scan, not once per forged answer
     ScanClientSet m_transfers; // the devices with a running transfer
 };

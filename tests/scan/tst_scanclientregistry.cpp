@@ -28,6 +28,9 @@ private Q_SLOTS:
             const QByteArray bytes(reinterpret_cast<const char *>(copy->data()), ScanClientRegistry::Capacity);
             QCOMPARE(bytes, "abc" + QByteArray(ScanClientRegistry::Capacity - 3, '\xAA')); // beyond the size too
         }
+        const ScanClientRegistry unwritten;
+        assigned = unwritten; // no old bytes may survive an assignment from a registry never written
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(std::as_const(assigned).data()), zeros.size()), zeros);
     }
 };
 

@@ -245,6 +245,25 @@ private Q_SLOTS:
         QVERIFY(item(0)->info.ip == 0x0AC90109u && item(1)->info.ip == 0x0AC90109u);
     }
 
+    // Forged answers with ever new MACs fill the list up to its limit, then
+    // only warn once per scan; listed devices still get their updates.
+    void listStopsGrowingAtItsLimit()
+    {
+        const auto withMac = [](quint64 mac) { return answer([mac](zn::DecodedIdentity &id) { id.mac = mac; }); };
+        for (int n = 0; n < ScanServer::MaxListedDevices; ++n)
+            inject(withMac(0x025A4E000000 + quint64(n)));
+        MessageLines log(server);
+        for (int scan = 0; scan < 2; ++scan) {
+            server->scanClients();
+            inject(withMac(0x025A4F000000));
+            inject(withMac(0x025A4F000001));
+        }
+        QCOMPARE(rows(), ScanServer::MaxListedDevices);
+        QCOMPARE(log.messages().filter(QStringLiteral("Device list full")).size(), 2);
+        inject(answer([](zn::DecodedIdentity &id) { id.ip = 0x0AC90109; }));
+        QCOMPARE(server->model()->state()->findByMac(Mac(0x025A4E000001)).first()->info.ip, 0x0AC90109u);
+    }
+
     // Foreign datagrams leave no trace; malformed ones only their "bytes received" line.
     void droppedDatagrams_data()
     {
