@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     libcrypt-dev
     iproute2 util-linux
     clang libclang-rt-14-dev

@@ -1,8 +1,10 @@
 #include "commandline.h"
 #include "mainwindow.h"
+#include "translations.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QLocale>
 
 int main(int argc, char **argv)
 {
@@ -27,6 +29,7 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("znscan"));
     QCoreApplication::setOrganizationName(QStringLiteral("Quillon"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("quillon.example"));
+    zn::installTranslations(app, QLocale());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/i16_zentra.png")));
 
     auto *window = new MainWindow();
