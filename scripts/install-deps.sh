@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     libvterm-dev
     openssl
+    desktop-file-utils dpkg-dev fakeroot
 )
 
 missing=()
