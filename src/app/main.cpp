@@ -1,10 +1,8 @@
+#include "applicationsetup.h"
 #include "commandline.h"
 #include "mainwindow.h"
-#include "translations.h"
 
 #include <QApplication>
-#include <QIcon>
-#include <QLocale>
 
 int main(int argc, char **argv)
 {
@@ -26,11 +24,7 @@ int main(int argc, char **argv)
         delete app;
         return *exit;
     }
-    QCoreApplication::setApplicationName(QStringLiteral("znscan"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Quillon"));
-    QCoreApplication::setOrganizationDomain(QStringLiteral("quillon.example"));
-    zn::installTranslations(app, QLocale());
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/i16_zentra.png")));
+    zn::setUpApplication(app);
 
     auto *window = new MainWindow();
     window->show();
