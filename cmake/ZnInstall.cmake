@@ -26,12 +26,22 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME znscan)
 set(CPACK_PACKAGE_VENDOR Quillon)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "finds and configures Zentra controllers on the local network")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Zentra Network Scan finds the Zentra controller boards on the local network segments by UDP broadcast, \
-lists them with their network and hardware identity, makes them buzz, resets them, and transfers their \
-configuration registry. znscan is the desktop window, znscan-cli the same engine for scripts; znsim \
-simulates controllers for tests and znterm-dump shows what the message window makes of a byte stream.")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Zentra Network Scan finds the Zentra controller boards on the local network"
+    "segments by UDP broadcast, lists them with their network and hardware identity,"
+    "makes them buzz, resets them, and transfers their configuration registry."
+    "znscan is the desktop window, znscan-cli the same engine for scripts; znsim"
+    "simulates controllers for tests and znterm-dump shows what the message window"
+    "makes of a byte stream.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quillon <support@quillon.example>")
+# A Debian package documents its version in a changelog.
+string(TIMESTAMP ZN_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+file(WRITE ${PROJECT_BINARY_DIR}/changelog
+     "znscan (${PROJECT_VERSION}) stable; urgency=medium\n\n  * Release ${PROJECT_VERSION}.\n\n"
+     " -- ${CPACK_DEBIAN_PACKAGE_MAINTAINER}  ${ZN_CHANGELOG_DATE}\n")
+file(ARCHIVE_CREATE OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz PATHS ${PROJECT_BINARY_DIR}/changelog
+     FORMAT raw COMPRESSION GZip COMPRESSION_LEVEL 9)
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zentra.example/controllers")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the demo need.
+# Installs the Debian 12 packages the build, the tests, the demo and the
+# Debian package need; with --screenshots also those of
+# scripts/make-screenshots.sh (a virtual X display, ImageMagick).
 # Idempotent: installs only what is missing. Needs root or sudo.
 set -euo pipefail
 
@@ -12,8 +14,9 @@ packages=(
     clang libclang-rt-14-dev
     libvterm-dev
     openssl
-    desktop-file-utils dpkg-dev fakeroot
+    desktop-file-utils dpkg-dev
 )
+[ "${1:-}" = --screenshots ] && packages+=(xvfb xauth imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -12,7 +12,7 @@ build=$(realpath -m "${1:-$here/build/default}")
 
 if [ "${ZN_NETNS:-}" != 1 ]; then
     cd "$here"
-    scripts/install-deps.sh
+    scripts/install-deps.sh --screenshots
     if [ ! -f "$build/CMakeCache.txt" ]; then
         cmake --preset default
     fi
