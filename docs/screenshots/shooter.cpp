@@ -100,16 +100,13 @@ int main(int argc, char **argv)
     MainWindow window;
     window.show();
 
-    int status = 0;
     std::function<void()> next = [&] {
         if (steps.isEmpty()) {
-            if (!topWindow(&window)->grab().save(output)) {
+            const bool saved = topWindow(&window)->grab().save(output);
+            if (!saved)
                 std::fprintf(stderr, "znscan-shooter: cannot write %s\n", qPrintable(output));
-                status = 1;
-            }
-            // Quits a dialog's own event loop too, then the program's.
-            QApplication::closeAllWindows();
-            QApplication::exit(status);
+            // Ends a dialog's own event loop too, then the program's.
+            QApplication::exit(saved ? 0 : 1);
             return;
         }
         const QString step = steps.takeFirst();
@@ -122,11 +119,9 @@ int main(int argc, char **argv)
         const QString error = play(&window, step);
         if (!error.isEmpty()) {
             std::fprintf(stderr, "znscan-shooter: %s\n", qPrintable(error));
-            steps.clear();
-            status = 2;
-            QApplication::exit(status);
+            QApplication::exit(2);
         }
     };
     QTimer::singleShot(0, &window, next);
-    return QApplication::exec() == 0 ? status : 1;
+    return QApplication::exec();
 }
