@@ -172,7 +172,7 @@
     </message>
     <message>
         <source>None</source>
-        <translation>Keiner</translation>
+        <translation>Keine</translation>
     </message>
     <message>
         <source>Networking disabled</source>
@@ -218,7 +218,7 @@
     </message>
     <message>
         <source>Calling all stations</source>
-        <translation>Rufe alle Stationen</translation>
+        <translation>An alle Stationen</translation>
     </message>
     <message>
         <source>Config transfer denied by %1</source>
