@@ -176,7 +176,7 @@
     </message>
     <message>
         <source>Networking disabled</source>
-        <translation>Netzwerk abgeschaltet</translation>
+        <translation>Kein Netzwerk</translation>
     </message>
     <message>
         <source>DHCP</source>
@@ -192,7 +192,7 @@
     </message>
     <message>
         <source>(DEVELOPMENT MODE)</source>
-        <translation>(ENTWICKLUNGSMODUS)</translation>
+        <translation>(ENTWICKLERMODUS)</translation>
     </message>
 </context>
 <context>
