@@ -24,15 +24,29 @@ void fullReset(HostStream *s, bool blankScreen)
     enter(s, Ground);
     s->pen = s->savedPen = kDefaultPen;
     s->atLineStart = blankScreen;
+    s->atColumnZero = 1;
+    s->newLineMode = 1; // the terminal's default
+}
+
+// The cursor may have left column 0, and with it the start of the line.
+void leaveLineStart(HostStream *s)
+{
+    s->atLineStart = 0;
+    s->atColumnZero = 0;
 }
 
 void execute(HostStream *s, uint32_t c)
 {
-    // A line feed opens a fresh line; CR stays on the line it is on.
-    if (c == 0x0A || c == 0x0B || c == 0x0C)
-        s->atLineStart = 1;
-    else if (c == 0x08 || c == 0x09)
-        s->atLineStart = 0;
+    // A line feed opens a fresh line, at its start when the carriage returns
+    // with it or has returned before; CR stays on the line it is on.
+    if (c == 0x0A || c == 0x0B || c == 0x0C) {
+        s->atColumnZero |= s->newLineMode;
+        s->atLineStart = s->atColumnZero;
+    } else if (c == 0x0D) {
+        s->atColumnZero = 1;
+    } else if (c == 0x08 || c == 0x09) {
+        leaveLineStart(s);
+    }
 }
 
 void collect(HostStream *s, uint32_t c)
@@ -138,12 +152,14 @@ void csiDispatch(HostStream *s, uint32_t final)
         if (hasParam(s, 3))
             fullReset(s, true);
         else if (hasParam(s, 6)) // origin mode homes the cursor
-            s->atLineStart = 0;
+            leaveLineStart(s);
     } else if (s->intermediateCount == 1 && s->intermediate == '!' && final == 'p') {
         fullReset(s, true);
     } else if (s->intermediateCount == 0) {
         if (final == 'm')
             selectGraphicRendition(s);
+        else if ((final == 'h' || final == 'l') && hasParam(s, 20))
+            s->newLineMode = final == 'h';
         else if (final == 's')
             s->savedPen = s->pen;
         else if (final == 'u')
@@ -151,7 +167,7 @@ void csiDispatch(HostStream *s, uint32_t final)
         // Replies, modes, tab stops, LEDs, SGR and saving leave the cursor; the rest may move it.
         if (final != 'c' && final != 'g' && final != 'h' && final != 'l' && final != 'm' && final != 'n'
             && final != 'q' && final != 's')
-            s->atLineStart = 0;
+            leaveLineStart(s);
     }
 }
 
@@ -179,12 +195,12 @@ void escDispatch(HostStream *s, uint32_t final)
         default:
             break;
         }
-        s->atLineStart = 0;
+        leaveLineStart(s);
     } else if (s->intermediateCount == 1 && s->intermediate == '#') {
         // DECALN and the character table reset the terminal and fill the screen.
         if (final == '7' || final == '8')
             fullReset(s, false);
-        s->atLineStart = 0;
+        leaveLineStart(s);
     }
 }
 
@@ -254,12 +270,15 @@ void step(HostStream *s, uint32_t c)
     }
     // C1 introducers are taken as such even though 8-bit controls may be
     // off: waiting for a sequence that is not there only delays the prompt.
+    // Such a terminal prints them, or drops them and prints what follows.
     if (c == 0x9B) {
         enter(s, Csi);
+        leaveLineStart(s);
         return;
     }
     if (c == 0x90 || c == 0x98 || c == 0x9D || c == 0x9E || c == 0x9F) {
         enter(s, String);
+        leaveLineStart(s);
         return;
     }
     switch (s->state) {
@@ -267,7 +286,7 @@ void step(HostStream *s, uint32_t c)
         if (c < 0x20)
             execute(s, c);
         else
-            s->atLineStart = 0;
+            leaveLineStart(s);
         break;
     case Escape:
     case EscapeIntermediate:
@@ -303,7 +322,7 @@ void hostStreamFeed(HostStream *s, const char *bytes, size_t length)
             // A character cut short: dropped by a UTF-8 terminal, printed by another.
             s->utf8Remaining = 0;
             if (s->state == Ground)
-                s->atLineStart = 0;
+                leaveLineStart(s);
         }
         if (byte >= 0xC0 && byte < 0xF8) {
             s->utf8Remaining = byte < 0xE0 ? 1 : byte < 0xF0 ? 2 : 3;

@@ -29,7 +29,9 @@ struct HostStream {
     uint8_t intermediate;    // first intermediate or private marker
     uint8_t intermediateCount;
     uint8_t utf8Remaining;   // continuation bytes still expected
-    uint8_t atLineStart;     // a line feed left the cursor on a fresh line
+    uint8_t atLineStart;     // a line feed left the cursor on a fresh line, in column 0
+    uint8_t atColumnZero;    // a carriage return, or a line feed in new line mode, left it in column 0
+    uint8_t newLineMode;     // LNM: a line feed returns the carriage as well
     uint32_t utf8Bits;
     uint32_t paramCount;
     int32_t params[kHostParamMax];

@@ -143,10 +143,11 @@ void show(LineEditor *editor)
         return;
     if (!editor->host.atLineStart) {
         put(editor, kNewLine);
-        editor->host.atLineStart = 1;
+        editor->host.atLineStart = editor->host.atColumnZero = 1;
     }
     editor->shown = 1;
     echo(editor, kPrompt);
+    editor->host.newLineMode = 1; // the prompt turned it on
     echoText(editor, editor->line, size_t(editor->length));
     echoText(editor, " ", 1);
     echoRepeated(editor, '\b', editor->length - editor->cursor + 1);
@@ -184,7 +185,7 @@ void abandon(LineEditor *editor)
     if (editor->shown) {
         // The abandoned line stays on the screen, and the host goes on after it.
         editor->shown = 0;
-        editor->host.atLineStart = 0;
+        editor->host.atLineStart = editor->host.atColumnZero = 0;
         restoreHostPen(editor);
     }
     editor->active = 0;
@@ -333,7 +334,7 @@ void enterLine(LineEditor *editor)
         }
         put(editor, kNewLine);
         editor->shown = 0;
-        editor->host.atLineStart = 1;
+        editor->host.atLineStart = editor->host.atColumnZero = 1;
         restoreHostPen(editor);
     }
     const size_t length = size_t(editor->length);
@@ -566,11 +567,18 @@ int lineEditorLoadHistory(LineEditor *editor, const char *bytes, size_t size)
         return 0;
     historyClear(editor);
     size_t start = 0;
+    bool typeable = true;
     for (size_t i = 0; i <= size; ++i) {
-        // A last entry without its zero byte is kept as well.
+        // A last entry without its zero byte is kept as well. An entry with a
+        // control byte cannot have been typed, and recalling it would echo
+        // the byte to the terminal: it is dropped.
         if (i == size || bytes[i] == 0) {
-            historyAdd(editor, bytes + start, i - start);
+            if (typeable)
+                historyAdd(editor, bytes + start, i - start);
             start = i + 1;
+            typeable = true;
+        } else if (uint8_t(bytes[i]) < 0x20 || bytes[i] == 0x7F) {
+            typeable = false;
         }
     }
     return 1;

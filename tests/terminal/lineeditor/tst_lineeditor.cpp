@@ -282,6 +282,11 @@ void TestLineEditor::output_data()
     addOutput("Enter inside a host sequence does not echo", {HOST "\x1b[3", TRIGGER, "ab\r", HOST "1m\r\n"},
               "\x1b[31m\r\n", {}, "ab");
     addOutput("host output while inactive", {HOST "msg", HOST "\r\n"}, "msg\r\n");
+    // Without LNM a bare line feed keeps the column: the prompt must not start
+    // there (at the right edge its cursor-on would drop the pending wrap).
+    addOutput("bare line feed without LNM", {HOST "\x1b[20lab\n", TRIGGER}, "\x1b[20lab\n\r\n" PROMPT " \b");
+    addOutput("8-bit CSI may be printed", {TRIGGER, HOST "\x9b" "1m"}, PROMPT " \b\b \b\b \b\x9b" "1m");
+    addOutput("CR LF without LNM", {HOST "\x1b[20lab\r\n", TRIGGER}, "\x1b[20lab\r\n" PROMPT " \b");
     addOutput("SUB at the end of a piece", {HOST "\x1aready\x1amore", HOST "\x1a", "x"},
               "\x1aready\x1amore\x1a\r\n" PROMPT " \b" OFF "x \b" ON);
     addOutput("stale escape", {TRIGGER, "ab\r" K_ESC, TRIGGER, "[Dx"},
@@ -400,6 +405,9 @@ void TestLineEditor::history_data()
     addHistory("prefix of the newest", {TRIGGER, "abc\rab\r"}, {}, QByteArray("abc\0ab\0", 7));
     addHistory("cursor inside a full line", {TRIGGER, "abcdefg" K_LEFT K_LEFT "\r"}, {}, QByteArray("abcdefg\0", 8));
     addHistory("load by the adding rule", old, QByteArray("\0a\0a\0\0b\0a", 9), QByteArray("a\0b\0a\0", 6));
+    // Recalled entries are echoed: one with control bytes could not have been typed.
+    addHistory("load drops control bytes", old, QByteArray("a\0b\x1b[2J\0\x0c\0c\x7f\0\xc3\xa9", 16),
+               QByteArray("a\0\xc3\xa9\0", 5));
     addHistory("load of 10 MiB", old, QByteArray(10485760, '\0'), {});
     addHistory("load of more fails", old, QByteArray(10485761, '\0'), QByteArray("old\0", 4));
     // Each entry takes its length plus a zero byte, and needs one spare byte.
