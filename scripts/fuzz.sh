@@ -5,12 +5,21 @@
 #   scripts/fuzz.sh SECONDS      fuzz each target for SECONDS; new inputs go to
 #                                build/fuzz/new-corpus/<target>, findings to
 #                                build/fuzz/findings/<target>
+#   scripts/fuzz.sh merge        add to each committed corpus the inputs of
+#                                build/fuzz/new-corpus/<target> that reach
+#                                something new (libFuzzer -merge=1)
 # Exit status: 0 when no target crashed, timed out or leaked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-0}
-[[ $seconds =~ ^[0-9]+$ ]] || { echo "usage: scripts/fuzz.sh [SECONDS]" >&2; exit 2; }
+merge=0
+if [ "$seconds" = merge ]; then
+    merge=1 seconds=0
+fi
+[[ $seconds =~ ^[0-9]+$ ]] || { echo "usage: scripts/fuzz.sh [SECONDS | merge]" >&2; exit 2; }
+# Undefined behaviour is a finding like a crash (the sanitizer would go on).
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 
 scripts/install-deps.sh
 cmake --preset fuzz >/dev/null
@@ -23,7 +32,10 @@ for corpus in fuzz/*/corpus/*/; do
     area=$(basename "$(dirname "$(dirname "$corpus")")")
     binary=build/fuzz/fuzz/$area/$target
     [ -x "$binary" ] || { echo "no fuzz target $binary for $corpus" >&2; failed+=("$target"); continue; }
-    if [ "$seconds" -eq 0 ]; then
+    if [ "$merge" -eq 1 ]; then
+        args=(-merge=1 "$corpus" "build/fuzz/new-corpus/$target")
+        mkdir -p "build/fuzz/new-corpus/$target"
+    elif [ "$seconds" -eq 0 ]; then
         args=(-runs=0 "$corpus")
     else
         fresh=build/fuzz/new-corpus/$target findings=build/fuzz/findings/$target
@@ -36,7 +48,8 @@ for corpus in fuzz/*/corpus/*/; do
         tail -n 30 "build/fuzz/$target.log" >&2
         failed+=("$target")
     fi
-    grep -E "^(stat::number_of_executed_units|INFO: Running with entropic|Done)" "build/fuzz/$target.log" || true
+    grep -E "^(stat::(number_of_executed_units|average_exec_per_sec|new_units_added)|MERGE-OUTER: [0-9]+ new files|Done)" \
+        "build/fuzz/$target.log" || true
 done
 
 if [ ${#failed[@]} -gt 0 ]; then
