@@ -2,16 +2,18 @@
 // terminal core. After every step: cursor, line, kill buffer and escape
 // collection stay inside their buffers; the history holds distinct
 // neighbouring, non-empty entries without control bytes that load back to
-// the same bytes; and, in
-// the checked mode, while the prompt is shown the screen holds "> " and the
-// line with the terminal cursor at the edit position.
+// the same bytes; and, in the checked mode, while the prompt is shown the
+// screen holds "> " and the line with the terminal cursor at the edit
+// position.
 //
-// The checked mode builds keys and host output from tokens: everything the
-// editor is meant to draw around (text, line ends, renditions, sequences and
-// characters cut anywhere, cursor moves, resets), but no host mode that
-// would draw the editor's own text differently (insert mode, no autowrap,
-// other character sets, double-width lines, scroll regions). The raw mode
-// takes any bytes and only checks the buffers.
+// The checked mode builds keys, host output and history from tokens:
+// everything the editor is meant to draw around (text, line ends,
+// renditions, sequences and characters cut anywhere, cursor moves, resets),
+// but no host mode that would draw the editor's own text differently (insert
+// mode, no autowrap, other character sets, double-width lines, scroll
+// regions), and lines of ASCII only (the editor counts bytes, which a UTF-8
+// terminal shows in fewer cells). The raw mode takes any bytes and only
+// checks the buffers.
 //
 // Input: flags (bit 0 checked mode, bit 1 UTF-8 terminal), line capacity - 2,
 // columns - 10, rows - 3, then operations: a byte (top two bits: keys, host
@@ -147,6 +149,15 @@ std::string tokens(const char *const *table, size_t count, const uint8_t *bytes,
     return out;
 }
 
+// History entries of printable ASCII.
+std::string historyText(const uint8_t *bytes, size_t n)
+{
+    std::string out;
+    for (size_t i = 0; i < n; ++i)
+        out += bytes[i] % 16 == 0 ? '\0' : char(0x20 + bytes[i] % 95);
+    return out;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -181,6 +192,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             lineEditorHostOutput(h.editor, bytes.data(), bytes.size());
             break;
         case 2:
+            if (h.checked)
+                bytes = historyText(p, n);
             require(lineEditorLoadHistory(h.editor, bytes.data(), bytes.size()) == 1, "history load");
             break;
         default:
