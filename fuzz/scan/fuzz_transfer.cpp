@@ -195,7 +195,10 @@ struct Harness {
         const int totalMode = (how >> 4) & 3;
         const uint32_t total = totalMode == 0 ? target.total : totalMode == 1 ? in->u32() : kCapacity;
         const bool hasData = (how >> 6) != 3;
-        const size_t length = hasData ? in->u16() % 1600 : 0;
+        // A well-behaved device sends the next block in full.
+        const uint32_t lengthBits = hasData ? in->u16() : 0;
+        const uint32_t rest = target.total > offset ? target.total - offset : 0;
+        const size_t length = lengthBits & 0x8000 ? std::min<uint32_t>(rest, 1280) : lengthBits % 1600;
 
         std::vector<uint8_t> bytes(length);
         for (size_t i = 0; i < length; ++i)

@@ -17,7 +17,7 @@ block=0200   # data block from device 0 where the tool asks, of the length that 
 req=0600     # block request from device 0 for the next offset
 le16() { printf '%02x%02x' $(($1 & 255)) $(($1 >> 8)); }
 
-seed download 00 $load "$block$(le16 1280)" "$block$(le16 1280)" "$block$(le16 1280)" "$block$(le16 256)" "$block$(le16 256)"
+seed download 00 $load "$block 0080" "$block 0080" "$block 0080" "$block 0080" "$block 0080"
 seed upload 00 "01 10 $(printf '%0544x' 7)" $req $req $req $req $req $req
 seed upload-offsets 00 "01 f0 $(printf 'ab%.0s' $(seq 1 4080))" "0604 ff0f" "0604 0010" "0608 00f0ffff" 060c 0b 00 0a
 seed download-out-of-order 00 $load "0208 000a0000 0005" "0208 00050000 0005" "0204 0005" "0208 000f0000 0001" "0200 0005" "0200 0005" "0200 0005"
