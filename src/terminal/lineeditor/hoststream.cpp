@@ -270,13 +270,14 @@ void step(HostStream *s, uint32_t c)
     }
     // C1 introducers are taken as such even though 8-bit controls may be
     // off: waiting for a sequence that is not there only delays the prompt.
-    // Such a terminal prints them, or drops them and prints what follows.
-    if (c == 0x9B) {
+    // Such a terminal prints them, or drops them and prints what follows;
+    // inside a string it goes on collecting the string.
+    if (c == 0x9B && s->state != String) {
         enter(s, Csi);
         leaveLineStart(s);
         return;
     }
-    if (c == 0x90 || c == 0x98 || c == 0x9D || c == 0x9E || c == 0x9F) {
+    if ((c == 0x90 || c == 0x98 || c == 0x9D || c == 0x9E || c == 0x9F) && s->state != String) {
         enter(s, String);
         leaveLineStart(s);
         return;

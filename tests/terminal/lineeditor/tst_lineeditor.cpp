@@ -286,6 +286,8 @@ void TestLineEditor::output_data()
     // there (at the right edge its cursor-on would drop the pending wrap).
     addOutput("bare line feed without LNM", {HOST "\x1b[20lab\n", TRIGGER}, "\x1b[20lab\n\r\n" PROMPT " \b");
     addOutput("8-bit CSI may be printed", {TRIGGER, HOST "\x9b" "1m"}, PROMPT " \b\b \b\b \b\x9b" "1m");
+    addOutput("8-bit CSI inside a string", {TRIGGER, HOST "\x1b]0;t\x07\x9b" "1m\r\n"},
+              PROMPT " \b\b \b\b \b\x1b]0;t\x07\x9b" "1m\r\n");
     addOutput("CR LF without LNM", {HOST "\x1b[20lab\r\n", TRIGGER}, "\x1b[20lab\r\n" PROMPT " \b");
     addOutput("SUB at the end of a piece", {HOST "\x1aready\x1amore", HOST "\x1a", "x"},
               "\x1aready\x1amore\x1a\r\n" PROMPT " \b" OFF "x \b" ON);
