@@ -54,3 +54,4 @@ scan=(wait:500 click:m_pb_scan wait:5500)
 
 shot main-window "${scan[@]}" dock:MessageDock:250 select:2 wait:300
 shot device-details "${scan[@]}" select:2 trigger:Details wait:500
+shot config-dialog "${scan[@]}" select:2 "trigger:Device Settings" wait:2500

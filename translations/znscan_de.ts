@@ -203,6 +203,77 @@
     </message>
 </context>
 <context>
+    <name>ScanClientRegistryDialog</name>
+    <message>
+        <source>Device Configuration</source>
+        <translation>Gerätekonfiguration</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Neu</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Importieren</translation>
+    </message>
+    <message>
+        <source>What saving would change on the device</source>
+        <translation>Was das Speichern am Gerät ändern würde</translation>
+    </message>
+    <message>
+        <source>Changes</source>
+        <translation>Änderungen</translation>
+    </message>
+    <message>
+        <source>Zentra Configuration Files</source>
+        <translation>Zentra-Konfigurationsdateien</translation>
+    </message>
+    <message>
+        <source>Dump</source>
+        <translation>Auszug</translation>
+    </message>
+    <message>
+        <source>Config</source>
+        <translation>Konfiguration</translation>
+    </message>
+    <message>
+        <source>Configuration dump for %1</source>
+        <translation>Konfigurationsauszug für %1</translation>
+    </message>
+    <message>
+        <source>Changes saving would make to %1</source>
+        <translation>Änderungen durch das Speichern an %1</translation>
+    </message>
+    <message>
+        <source>No changes.</source>
+        <translation>Keine Änderungen.</translation>
+    </message>
+    <message>
+        <source>Export Configuration</source>
+        <translation>Konfiguration exportieren</translation>
+    </message>
+    <message>
+        <source>Import Configuration</source>
+        <translation>Konfiguration importieren</translation>
+    </message>
+    <message>
+        <source>There are unsaved changes. What do you want to do?</source>
+        <translation>Es gibt ungespeicherte Änderungen. Was möchten Sie tun?</translation>
+    </message>
+    <message>
+        <source>Saving configuration</source>
+        <translation>Konfiguration wird gespeichert</translation>
+    </message>
+</context>
+<context>
     <name>ScanServer</name>
     <message>
         <source>Scanner started on Any:%1.</source>
@@ -243,6 +314,10 @@
     <message>
         <source>Configuration loaded from %1</source>
         <translation>Konfiguration von %1 geladen</translation>
+    </message>
+    <message>
+        <source>Device list full: %1 devices listed, new ones are ignored</source>
+        <translation>Geräteliste voll: %1 Geräte aufgeführt, neue werden ignoriert</translation>
     </message>
 </context>
 <context>
