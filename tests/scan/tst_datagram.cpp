@@ -44,37 +44,20 @@ QByteArray answer(const QByteArray &records)
     return frame("0002" + record(TagMac, hex("001122334455")).toHex() + records.toHex());
 }
 
-// The fields that differ from their defaults, so that a row names only what it expects.
+// The fields the decoder treats beyond copying them (the fuzz target's round
+// trip checks every field), where they differ from their defaults.
 QString summary(const DecodedDatagram &d)
 {
     const DecodedIdentity &id = d.identity;
-    const DecodedBlock &b = d.block;
     QStringList parts{QStringLiteral("op=%1 mac=%2").arg(d.opcode).arg(id.mac, 12, 16, QLatin1Char('0'))};
     auto add = [&parts](bool present, const char *name, const QString &value) {
         if (present)
             parts << QLatin1String(name) + QLatin1Char('=') + value;
     };
-    auto ip = [](uint32_t v) {
-        return QStringLiteral("%1.%2.%3.%4").arg(v >> 24).arg(v >> 16 & 255).arg(v >> 8 & 255).arg(v & 255);
-    };
-    auto text = [](const void *p, size_t size) { return QString::fromUtf8(static_cast<const char *>(p), qsizetype(size)); };
-    add(id.ip != kSender, "ip", ip(id.ip));
-    add(id.netmask != 0, "mask", ip(id.netmask));
-    add(id.gateway != 0, "gw", ip(id.gateway));
+    add(id.ip != kSender, "ip", QString::number(id.ip, 16));
     add(id.networkMode != -1, "net", QString::number(id.networkMode));
     add(id.developmentMode != -1, "dev", QString::number(id.developmentMode));
     add(id.board != 0, "board", QString::number(id.board, 16));
-    add(id.cpu != 0, "cpu", QString::number(id.cpu, 16));
-    add(id.serial != 0, "serial", QString::number(id.serial, 16));
-    add(id.hasMade, "made", QString::number(id.madeSince2000));
-    add(id.versionS != 0, "vs", QString::number(id.versionS));
-    add(id.versionD != 0, "vd", QString::number(id.versionD));
-    add(id.boardName != nullptr, "name", text(id.boardName, id.boardNameSize));
-    add(id.remark != nullptr, "remark", text(id.remark, id.remarkSize));
-    add(b.mac != id.mac, "blockmac", QString::number(b.mac, 16));
-    add(b.offset != -1, "offset", QString::number(b.offset));
-    add(b.total != 0, "total", QString::number(b.total));
-    add(b.data != nullptr, "data", QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(b.data), qsizetype(b.dataSize)).toHex()));
     add(d.resetKind != -1, "kind", QString::number(d.resetKind));
     return parts.join(QLatin1Char(' '));
 }
@@ -105,7 +88,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<int>("expected");
         QTest::newRow("check string") << QByteArray("123456789") << 0x0B;
-        QTest::newRow("abc") << QByteArray("abc") << 0x90;
         QTest::newRow("empty") << QByteArray() << 0xFF;
         QTest::newRow("discovery request") << frame("0001", true) << 0xC3;
     }
@@ -211,33 +193,13 @@ private Q_SLOTS:
         QTest::newRow("zero MAC") << frame("0002" + (record(TagMac, hex("000000000000")) + board).toHex()) << dropped
                                   << "";
         QTest::newRow("MAC overwritten by zero") << answer(record(TagMac, hex("000000000000"))) << dropped << "";
-        QTest::newRow("text records") << answer(record(TagBoardName, "ZN-210") + record(TagRemark, "Halle S\xC3\xBC" "d"))
-                                      << ok << bare + QString::fromUtf8(" name=ZN-210 remark=Halle Süd");
-        QTest::newRow("empty text records") << answer(record(TagBoardName, {}) + record(TagRemark, {})) << ok
-                                            << bare + " name= remark=";
         QTest::newRow("address record with 0.0.0.0 replaces the sender") << answer(record(TagAddress, QByteArray(12, '\0')))
-                                                                         << ok << bare + " ip=0.0.0.0";
-        QTest::newRow("address record") << answer(record(TagAddress, hex("C0A80A05FFFF0000C0A80A01"))) << ok
-                                        << bare + " ip=192.168.10.5 mask=255.255.0.0 gw=192.168.10.1";
+                                                                         << ok << bare + " ip=0";
         QTest::newRow("modes, development mode stored as 1")
             << answer(record(TagNetworkMode, hex("00000002")) + record(TagDevelopmentMode, hex("00000007"))) << ok
             << bare + " net=2 dev=1";
-        QTest::newRow("development mode off") << answer(record(TagDevelopmentMode, hex("00000000"))) << ok
-                                              << bare + " dev=0";
-        QTest::newRow("made is raw") << answer(record(TagMade, hex("FFFFFFFF"))) << ok << bare + " made=4294967295";
-        QTest::newRow("serial, cpu and versions")
-            << answer(record(TagSerial, hex("0102030405060708")) + record(TagCpu, hex("0A0B0C0D"))
-                      + record(TagVersionS, hex("04D2")) + record(TagVersionD, hex("FFFF")))
-            << ok << bare + " cpu=a0b0c0d serial=102030405060708 vs=1234 vd=65535";
-        QTest::newRow("data block")
-            << frame("0006" + (mac + record(TagBlockTotal, hex("00001000")) + record(TagBlockOffset, hex("00000500"))
-                               + record(TagData, hex("DEADBEEF"))).toHex())
-            << ok << "op=6 mac=001122334455 offset=1280 total=4096 data=deadbeef";
-        QTest::newRow("negative offset") << frame("0007" + (mac + record(TagBlockOffset, hex("FFFFFFFE"))).toHex()) << ok
-                                         << "op=7 mac=001122334455 offset=-2";
         QTest::newRow("reset kind") << frame("0000" + (mac + record(TagResetKind, hex("02"))).toHex()) << ok
                                     << "op=0 mac=001122334455 kind=2";
-        QTest::newRow("any opcode decodes") << frame("ABCD" + mac.toHex()) << ok << "op=43981 mac=001122334455";
     }
 
     void decode()

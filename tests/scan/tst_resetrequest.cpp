@@ -18,8 +18,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("datagram");
         QTest::addColumn<QString>("error");
         const QString mac = QStringLiteral("00:11:22:33:44:55");
-        QTest::newRow("cold") << 1 << 1 << mac << "Cold MAC(00:11:22:33:44:55)"
-                              << hex("44495343 4F564552 0000 0008 1500 001122334455 0003 1123 01 20") << "";
         QTest::newRow("auto: no kind record") << 1 << 0 << mac << "Auto MAC(00:11:22:33:44:55)"
                                               << hex("44495343 4F564552 0000 0008 1500 001122334455 02") << "";
         QTest::newRow("seven groups") << 1 << 2 << "00:11:22:33:44:55:66" << "Warm MAC(00:11:22:33:44:55:66)"
