@@ -1,6 +1,5 @@
 // The tag map CSV reader (field limits, quoting, line rules), the error list
-// and its cap, merging, directory loading, icon resolution, and the built-in
-// map's edges.
+// and its cap, merging, directory loading and icon resolution.
 #include "tagmap.h"
 #include "tagmapreader.h"
 
@@ -223,23 +222,6 @@ private slots:
         QCOMPARE(path, expected);
         if (expected.startsWith(":/icons/i16_") && !expected.endsWith("_empty.png"))
             QVERIFY(!tagMap.iconFor(key).isNull());
-    }
-
-    void builtInMap()
-    {
-        TagMap map;
-        map.loadFile(":/maps/znmap.csv");
-        QCOMPARE(map.errors(), QStringList());
-        QCOMPARE(map.entries().size(), 125);
-        for (const TagMapEntry &entry : map.entries())
-            QCOMPARE(entry.key & 0x00FF0000, 0x00A70000u);
-        QCOMPARE(describe(map.entries(), 0xFFA70000), "General|General configuration|||");
-        QCOMPARE(describe(map.entries(), 0x14A70107), "Syslog Host|Static IP address of syslog server|||");
-        QCOMPARE(describe(map.entries(), 0x11A70107), "Syslog Port|Static port number of syslog server|Default: 514||");
-        QCOMPARE(describe(map.entries(), 0x11A70514),
-                 QString::fromUtf8("Brightness limit|Max brightness setting for LEDs (0\u20264095)|||"));
-        QCOMPARE(describe(map.entries(), 0x10A70516), "Tile layout|Geometry of LED tiles||| 0=48x16x32 1=8x8 2=16x16 "
-                                                      "3=32x8 4=32x16 5=72x24x2 6=48x16x2");
     }
 };
 
