@@ -36,7 +36,6 @@ const Case kCases[] = {
     {"39 default foreground", "\x1b[37;47m\x1b[39m", 0, kDefault, kWhite},
     {"49 default background", "\x1b[37;47m\x1b[49m", 0, kWhite, kDefault},
     {"empty SGR resets", "\x1b[1;31;41m\x1b[m", 0, kDefault, kDefault},
-    {"SGR 0 resets", "\x1b[1;31;41m\x1b[0m", 0, kDefault, kDefault},
     {"bright and other codes are ignored", "\x1b[90;100;8;9;21;53m", 0, kDefault, kDefault},
     {"parameters in order", "\x1b[31;0;32;44m", 0, kColourStandard + 2, kColourStandard + 4},
     {"sixteen parameters all count", "\x1b[0;0;0;0;0;0;0;0;0;0;0;0;0;0;1;4m", kCellBold | kCellUnderline, kDefault, kDefault},

@@ -1,6 +1,6 @@
 // What the terminal tells its owner: replies to the host (7- and 8-bit),
-// LEDs, cursor style, bell, the update callback once per feed, the cursor
-// cells it marks for repaint, and the keypad mode the frame's keys follow.
+// LEDs, cursor style, bell, the update callback once per feed, and the cursor
+// cells it marks for repaint.
 #include "termharness.h"
 
 #include <QTest>
@@ -65,7 +65,6 @@ private slots:
     void callbacks_data();
     void callbacks();
     void updatesAndCursorMarks();
-    void keypadMode();
 };
 
 void TstTermReplies::callbacks_data()
@@ -110,16 +109,6 @@ void TstTermReplies::updatesAndCursorMarks()
     QCOMPARE(term.markedCells(), QString());
     term.feed("\x1b[?25h");
     QCOMPARE(term.markedCells(), QStringLiteral("4:4"));
-}
-
-void TstTermReplies::keypadMode()
-{
-    TermHarness term(80, 24);
-    const uint32_t modes = term.core()->modes;
-    term.feed("\x1b=");
-    QCOMPARE(term.core()->modes, modes | kModeKeypad);
-    term.feed("\x1b>");
-    QCOMPARE(term.core()->modes, modes);
 }
 
 QTEST_APPLESS_MAIN(TstTermReplies)

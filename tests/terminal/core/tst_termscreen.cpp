@@ -33,7 +33,6 @@ const Case kCases[] = {
     {"BS only cancels the pending wrap", 10, 4, 0, b("abcdefghij\bX"), "abcdefghiX", "0,9"},
     {"an OSC cancels the pending wrap", 5, 4, 0, b("abcde\x1b]x\x1b\\Z"), "abcdZ", "0,4"},
     {"double width: half the width, no wrap", 10, 4, 0, b("\x1b#6abcdefg"), "abcdg", "0,4"},
-    {"double height: half the width, no wrap", 10, 4, 0, b("\x1b#3abcdefg"), "abcdg", "0,4"},
     {"single width again", 10, 4, 0, b("\x1b#6ab\x1b#5cdefghijk"), "abcdefghij\nk", "1,1"},
     {"BS at column 0 wraps back", 10, 4, 0, b("ab\r\n\bX"), "ab       X", "0,9"},
     {"BS at the home position stays", 10, 4, 0, b("\bX"), "X", "0,1"},

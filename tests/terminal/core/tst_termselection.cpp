@@ -74,12 +74,11 @@ void TstTermSelection::isSelectedFollowsReadingOrder()
     QCOMPARE(terminalCoreIsSelected(t, 0, 0), 0);
     terminalCoreExtendSelection(t, 5, 0);
     terminalCoreExtendSelection(t, 2, 2);
+    // The first and last cell of each row of the selection, and one either side of it.
     QCOMPARE(terminalCoreIsSelected(t, 4, 0), 0);
-    QCOMPARE(terminalCoreIsSelected(t, 5, 0), 1);
-    QCOMPARE(terminalCoreIsSelected(t, 9, 0), 1);
-    QCOMPARE(terminalCoreIsSelected(t, 0, 1), 1);
-    QCOMPARE(terminalCoreIsSelected(t, 9, 1), 1);
-    QCOMPARE(terminalCoreIsSelected(t, 2, 2), 1);
+    QCOMPARE(terminalCoreIsSelected(t, 5, 0) + terminalCoreIsSelected(t, 9, 0), 2);
+    QCOMPARE(terminalCoreIsSelected(t, 0, 1) + terminalCoreIsSelected(t, 9, 1), 2);
+    QCOMPARE(terminalCoreIsSelected(t, 0, 2) + terminalCoreIsSelected(t, 2, 2), 2);
     QCOMPARE(terminalCoreIsSelected(t, 3, 2), 0);
 }
 

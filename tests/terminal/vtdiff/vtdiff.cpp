@@ -25,37 +25,14 @@ namespace {
 using Ops = std::vector<std::string>;
 using Agrees = std::function<bool(const Ops &)>;
 
-// The shortest prefix of ops that already disagrees.
-Ops firstDisagreement(const Ops &ops, const Agrees &agrees)
-{
-    Ops prefix;
-    for (auto op = ops.begin(); op != ops.end() && (prefix.empty() || agrees(prefix)); ++op)
-        prefix.push_back(*op);
-    return prefix;
-}
-
-// Drops operations and shortens text runs while the disagreement stays.
+// Drops operations, last first, while the disagreement stays.
 Ops minimise(Ops ops, const Agrees &agrees)
 {
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (size_t i = ops.size(); i-- > 0;) {
-            Ops fewer = ops;
-            fewer.erase(fewer.begin() + std::ptrdiff_t(i));
-            if (!fewer.empty() && !agrees(fewer)) {
-                ops = fewer;
-                changed = true;
-                continue;
-            }
-            while (ops[i].size() > 1 && ops[i][0] >= 0x20) {
-                Ops shorter = ops;
-                shorter[i].resize(ops[i].size() / 2);
-                if (agrees(shorter))
-                    break;
-                ops = shorter;
-                changed = true;
-            }
-        }
+    for (size_t i = ops.size(); i-- > 0;) {
+        Ops fewer = ops;
+        fewer.erase(fewer.begin() + std::ptrdiff_t(i));
+        if (!fewer.empty() && !agrees(fewer))
+            ops = fewer;
     }
     return ops;
 }
@@ -92,7 +69,7 @@ int check(const char *name, std::initializer_list<Size> sizes, const Settings &s
             if (agreesHere(ops))
                 continue;
             ++disagreements;
-            const Ops small = minimise(firstDisagreement(ops, agreesHere), agreesHere);
+            const Ops small = minimise(ops, agreesHere);
             if (reported.size() < 8 && reported.insert(joined(small)).second) {
                 std::printf("DISAGREEMENT (%s) on %dx%d after %s\n", name, size.cols, size.rows,
                             vtdiff::quoted(joined(small)).c_str());
