@@ -18,6 +18,8 @@ RegistryWorkingCopy::~RegistryWorkingCopy()
 
 void RegistryWorkingCopy::setModel(RegistryModel *model)
 {
+    if (m_model && m_model != model)
+        m_model->setRegistry(nullptr);
     m_model = model;
     if (m_model)
         m_model->setRegistry(m_root);

@@ -30,7 +30,8 @@ public:
     RegistryWorkingCopy(const RegistryWorkingCopy &) = delete;
     RegistryWorkingCopy &operator=(const RegistryWorkingCopy &) = delete;
 
-    // Shows the store in model (may be null) from now on.
+    // Shows the store in model (may be null) from now on; an earlier model
+    // is emptied.
     void setModel(RegistryModel *model);
 
     // Starts over on a downloaded registry (its used bytes): a clean store.

@@ -84,6 +84,9 @@ ScanClientRegistryDialog::ScanClientRegistryDialog(QWidget *parent)
 
 ScanClientRegistryDialog::~ScanClientRegistryDialog()
 {
+    // Emptying the model resets the view, whose selection change reaches
+    // this dialog: it must happen while the form is still here.
+    registry.setModel(nullptr);
     delete ui;
 }
 
