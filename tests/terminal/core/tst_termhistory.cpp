@@ -6,19 +6,52 @@
 
 using namespace zn;
 
+namespace {
+
+struct Resize {
+    const char *name;
+    uint32_t cols, rows;
+    QByteArray before; // fed on the old size
+    uint32_t newCols, newRows;
+    QByteArray after; // fed on the new size
+    const char *history, *screen, *cursor;
+};
+
+// Starting from "a b c" on 10 x 5 the cursor sits behind "c", two rows above
+// the bottom. On 10 x 6 "0 1 2 3 4 5" become "2 3 4 5" on 4 rows, then a
+// line feed on the bottom margin shows where the region went.
+const Resize kResizes[] = {
+    {"fewer rows push the top into the history", 10, 5, "a\nb\nc", 10, 3, "", "a\nb", "c", "0,1"},
+    {"more rows without history add blank rows at the top", 10, 5, "a\nb\nc", 10, 7, "", "", "\n\na\nb\nc", "4,1"},
+    {"fewer columns cut the lines", 10, 5, "a\nb\nc", 4, 5, "", "", "a\nb\nc", "2,1"},
+    {"cursor row clamps when its distance does not fit", 10, 5, "a\nb\nc", 10, 2, "", "a\nb\nc", "", "1,1"},
+    {"region inside the new size stays", 10, 6, "0\n1\n2\n3\n4\n5\x1b[1;3r", 10, 4, "\x1b[3H\n", "0\n1\n2",
+     "3\n4\n\n5", "2,0"},
+    {"bottom at the old end follows the new end", 10, 6, "0\n1\n2\n3\n4\n5\x1b[2;6r", 10, 4, "\x1b[4H\n", "0\n1",
+     "2\n4\n5", "3,0"},
+    {"region below two rows becomes the whole screen", 10, 6, "0\n1\n2\n3\n4\n5\x1b[4;5r", 10, 4, "\x1b[4H\n",
+     "0\n1\n2", "3\n4\n5", "3,0"},
+    {"saved cursors are clamped", 20, 8, "0\n1\n2\n3\n4\n5\n6\n7\x1b[7;18H\x1b" "7\x1b[8;19H", 10, 4, "\x1b" "8X",
+     "0\n1\n2\n3", "4\n5\n6\n7        X", "3,9"},
+    {"editing at a clamped cursor", 20, 8, "0\n1\n2\n3\n4\n5\n6\n7\x1b[8;19H\x1b[s", 10, 4,
+     "\x1b[u\x1b[2K\x1b[@\x1b[P\x1b[L\x1b[M\x1b[X", "0\n1\n2\n3", "4\n5\n6", "3,9"},
+    // The old stop at 3 stays; past the old width the default stops (24, 32) hold.
+    {"wider keeps the tab stops", 20, 5, "abc\x1b[3g\x1b[4G\x1bH", 40, 5, "\r\tX\tY", "", "abcX                    Y",
+     "0,25"},
+};
+
+} // namespace
+
 class TstTermHistory : public QObject
 {
     Q_OBJECT
 
 private slots:
     void historyIsCappedAndSurvivesShrinking();
-    void resizeKeepsTheNewestLines_data();
-    void resizeKeepsTheNewestLines();
+    void resize_data();
+    void resize();
     void resizeToTheSameSizeChangesNothing();
-    void resizeRejectsBadSizesAndKeepsTabStops();
-    void restoredCursorIsClampedAfterShrinking();
-    void marginsAfterShrinking_data();
-    void marginsAfterShrinking();
+    void resizeRejectsBadSizes();
     void fullResetClearsHistory_data();
     void fullResetClearsHistory();
     void viewOffset();
@@ -51,38 +84,22 @@ void TstTermHistory::historyIsCappedAndSurvivesShrinking()
     QCOMPARE(term.cursor(), QStringLiteral("49,0"));
 }
 
-void TstTermHistory::resizeKeepsTheNewestLines_data()
+void TstTermHistory::resize_data()
 {
-    QTest::addColumn<uint>("cols");
-    QTest::addColumn<uint>("rows");
-    QTest::addColumn<QString>("history");
-    QTest::addColumn<QString>("screen");
-    QTest::addColumn<QString>("cursor");
-    auto row = [](const char *name, uint cols, uint rows, const char *history, const char *screen, const char *cursor) {
-        QTest::newRow(name) << cols << rows << QString::fromLatin1(history) << QString::fromLatin1(screen)
-                            << QString::fromLatin1(cursor);
-    };
-    // Start: 10 x 5 holding "a b c" with the cursor behind "c" (two rows above the bottom).
-    row("fewer rows push the top into the history", 10, 3, "a\nb", "c", "0,1");
-    row("more rows without history add blank rows at the top", 10, 7, "", "\n\na\nb\nc", "4,1");
-    row("fewer columns cut the lines", 4, 5, "", "a\nb\nc", "2,1");
-    row("cursor row clamps when its distance does not fit", 10, 2, "a\nb\nc", "", "1,1");
+    addCaseRows(kResizes);
 }
 
-void TstTermHistory::resizeKeepsTheNewestLines()
+void TstTermHistory::resize()
 {
-    QFETCH(uint, cols);
-    QFETCH(uint, rows);
-    QFETCH(QString, history);
-    QFETCH(QString, screen);
-    QFETCH(QString, cursor);
-    TermHarness term(10, 5);
-    term.feed("a\nb\nc");
-    QCOMPARE(terminalCoreResize(term.core(), cols, rows, kTerminalHistoryLines), 1);
-    QCOMPARE(term.history(), history);
-    QCOMPARE(term.screen(), screen);
-    QCOMPARE(term.cursor(), cursor);
-    QCOMPARE(term.core()->marginBottom, rows); // the whole screen stays the region
+    QFETCH(int, index);
+    const Resize &c = kResizes[index];
+    TermHarness term(c.cols, c.rows);
+    term.feed(c.before);
+    QCOMPARE(terminalCoreResize(term.core(), c.newCols, c.newRows, kTerminalHistoryLines), 1);
+    term.feed(c.after);
+    QCOMPARE(term.history(), QLatin1String(c.history));
+    QCOMPARE(term.screen(), QLatin1String(c.screen));
+    QCOMPARE(term.cursor(), QLatin1String(c.cursor));
 }
 
 // The frame resizes on every resize event; one that keeps the size must keep
@@ -104,12 +121,15 @@ void TstTermHistory::resizeToTheSameSizeChangesNothing()
     QCOMPARE(term.scrollbackChanges, changes);
     QCOMPARE(term.cursor(), QStringLiteral("2,1"));
     QCOMPARE(t->marginTop, 1u);
+    // Another size ends the selection.
+    QCOMPARE(terminalCoreResize(t, 12, 3, kTerminalHistoryLines), 1);
+    QVERIFY(!terminalCoreSelectedText(t));
 }
 
-void TstTermHistory::resizeRejectsBadSizesAndKeepsTabStops()
+void TstTermHistory::resizeRejectsBadSizes()
 {
     TermHarness term(20, 5);
-    term.feed("abc\x1b[3g\x1b[4G\x1bH");
+    term.feed("abc");
     TerminalCore *t = term.core();
     QCOMPARE(terminalCoreResize(t, 1, 5, 100), 0);
     QCOMPARE(terminalCoreResize(t, 10, 4097, 100), 0);
@@ -117,49 +137,9 @@ void TstTermHistory::resizeRejectsBadSizesAndKeepsTabStops()
     QCOMPARE(terminalCoreResize(t, 4096, 4096, 0xFFFFFFFFu), 0); // the ring would not fit
     QCOMPARE(t->cols, 20u);
     QCOMPARE(term.screen(), QStringLiteral("abc"));
-    // Wider keeps the text, pads with blank cells and keeps the old stop at
-    // 3; past the old width the default stops (24, 32) hold.
+    // Wider pads with blank cells.
     QCOMPARE(terminalCoreResize(t, 40, 5, 100), 1);
     QCOMPARE(term.cell(30, 0).colours, kBlankColours);
-    term.feed("\r\tX\tY");
-    QCOMPARE(term.row(0), QStringLiteral("abcX                    Y"));
-}
-
-void TstTermHistory::restoredCursorIsClampedAfterShrinking()
-{
-    TermHarness term(80, 24);
-    term.feed("\x1b[20;70H\x1b" "7\x1b[22;75H\x1b[s");
-    QCOMPARE(terminalCoreResize(term.core(), 40, 10, kTerminalHistoryLines), 1);
-    term.feed("\x1b" "8X");
-    QCOMPARE(term.cursor(), QStringLiteral("9,39"));
-    QCOMPARE(term.row(9), QString(39, QLatin1Char(' ')) + QLatin1Char('X'));
-    term.feed("\x1b[u\x1b[2K\x1b[@\x1b[P\x1b[L\x1b[M\x1b[X");
-    QCOMPARE(term.cursor(), QStringLiteral("9,39"));
-}
-
-void TstTermHistory::marginsAfterShrinking_data()
-{
-    QTest::addColumn<QByteArray>("margins"); // set on 10 x 6, then shrunk to 4 rows
-    QTest::addColumn<QString>("screenAfterFeed");
-    QTest::addColumn<QString>("history");
-    // After the resize "0 1 2 3 4 5" are "2 3 4 5"; then a line feed on the bottom margin.
-    QTest::newRow("region inside the new size stays") << QByteArray("\x1b[1;3r") << "3\n4\n\n5" << "0\n1\n2";
-    QTest::newRow("bottom at the old end follows the new end") << QByteArray("\x1b[2;6r") << "2\n4\n5" << "0\n1";
-    QTest::newRow("region below two rows becomes the whole screen") << QByteArray("\x1b[4;5r") << "3\n4\n5"
-                                                                     << "0\n1\n2";
-}
-
-void TstTermHistory::marginsAfterShrinking()
-{
-    QFETCH(QByteArray, margins);
-    QFETCH(QString, screenAfterFeed);
-    QFETCH(QString, history);
-    TermHarness term(10, 6);
-    term.feed("0\n1\n2\n3\n4\n5" + margins);
-    QCOMPARE(terminalCoreResize(term.core(), 10, 4, kTerminalHistoryLines), 1);
-    term.feed("\x1b[" + QByteArray::number(term.core()->marginBottom) + "H\n");
-    QCOMPARE(term.screen(), screenAfterFeed);
-    QCOMPARE(term.history(), history);
 }
 
 void TstTermHistory::fullResetClearsHistory_data()

@@ -414,8 +414,6 @@ void TestLineEditor::history_data()
     addHistory("load of more fails", old, QByteArray(10485761, '\0'), QByteArray("old\0", 4));
     // Each entry takes its length plus a zero byte, and needs one spare byte.
     const QList<int> steady(100, 99), longLast = QList<int>(50, 99) << 10000;
-    addHistory("need of 4095", {}, entries({4093}), entries({4093}), 4096);
-    addHistory("need of 4096 rounds above", {}, entries({4094}), entries({4094}), 8192);
     addHistory("grows at 4096 in use", {}, entries({100, 3994, 4095}), entries({100, 3994, 4095}), 12288);
     addHistory("trims above 4096 in use", {}, entries({100, 3995, 4094}), entries({100, 3995, 4094}, 1), 8192);
     addHistory("steady trimming", {}, entries(steady), entries(steady, 19), 8192);

@@ -6,13 +6,27 @@
 
 namespace vtdiff {
 
-std::string Snapshot::text(const uint32_t *chars, int count)
+namespace {
+
+// One row of characters, or a scrolled-off line that is not blank.
+template <typename CharAt>
+std::string text(int count, CharAt charAt)
 {
     std::string text;
-    for (int x = 0; x < count; ++x)
-        text += chars[x] >= 0x20 && chars[x] < 0x7F ? char(chars[x]) : '?';
+    for (int x = 0; x < count; ++x) {
+        const uint32_t c = charAt(x);
+        text += c == 0 ? ' ' : c >= 0x20 && c < 0x7F ? char(c) : '?';
+    }
     return text;
 }
+
+void scrolledOff(Snapshot &s, const std::string &line)
+{
+    if (line.find_first_not_of(' ') != std::string::npos)
+        s.history.push_back(line);
+}
+
+} // namespace
 
 Snapshot coreScreen(const std::vector<std::string> &ops, int cols, int rows)
 {
@@ -26,16 +40,14 @@ Snapshot coreScreen(const std::vector<std::string> &ops, int cols, int rows)
     for (const std::string &op : ops)
         zn::terminalCoreFeed(t, op.data(), op.size());
 
-    Snapshot s{cols, rows, {}, int(t->cursorX), int(t->cursorY), {}};
+    Snapshot s{{}, int(t->cursorX), int(t->cursorY), {}};
     for (int y = -int(t->historyCount); y < rows; ++y) {
         const zn::TerminalCell *cells = zn::lineCells(zn::terminalCoreLine(t, y));
-        std::vector<uint32_t> line;
-        for (int x = 0; x < cols; ++x)
-            line.push_back(zn::cellChar(cells[x]));
+        const std::string line = text(cols, [&](int x) { return zn::cellChar(cells[x]); });
         if (y < 0)
-            s.scrolledOff(Snapshot::text(line.data(), cols));
+            scrolledOff(s, line);
         else
-            s.chars.insert(s.chars.end(), line.begin(), line.end());
+            s.rows.push_back(line);
     }
     zn::terminalCoreDestroy(t);
     return s;
@@ -46,13 +58,10 @@ Snapshot referenceScreen(const std::vector<std::string> &ops, int cols, int rows
     VTerm *vt = vterm_new(rows, cols);
     vterm_set_utf8(vt, 0);
     VTermScreen *screen = vterm_obtain_screen(vt);
-    Snapshot s{cols, rows, {}, 0, 0, {}};
+    Snapshot s;
     VTermScreenCallbacks callbacks{};
     callbacks.sb_pushline = [](int count, const VTermScreenCell *cells, void *user) {
-        std::vector<uint32_t> line;
-        for (int x = 0; x < count; ++x)
-            line.push_back(cells[x].chars[0] == 0 ? ' ' : cells[x].chars[0]);
-        static_cast<Snapshot *>(user)->scrolledOff(Snapshot::text(line.data(), count));
+        scrolledOff(*static_cast<Snapshot *>(user), text(count, [&](int x) { return cells[x].chars[0]; }));
         return 1;
     };
     vterm_screen_set_callbacks(screen, &callbacks, &s);
@@ -65,11 +74,11 @@ Snapshot referenceScreen(const std::vector<std::string> &ops, int cols, int rows
     s.cursorX = cursor.col;
     s.cursorY = cursor.row;
     for (int y = 0; y < rows; ++y) {
-        for (int x = 0; x < cols; ++x) {
+        s.rows.push_back(text(cols, [&](int x) {
             VTermScreenCell cell;
             vterm_screen_get_cell(screen, VTermPos{y, x}, &cell);
-            s.chars.push_back(cell.chars[0] == 0 ? ' ' : cell.chars[0]);
-        }
+            return cell.chars[0];
+        }));
     }
     vterm_free(vt);
     return s;

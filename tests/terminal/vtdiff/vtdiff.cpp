@@ -89,15 +89,13 @@ void explainScreens(const Ops &ops, Size size)
     const vtdiff::Snapshot reference = vtdiff::referenceScreen(ops, size.cols, size.rows);
     std::printf("  cursor: core (%d,%d), libvterm (%d,%d)  [column,row]\n", core.cursorX, core.cursorY,
                 reference.cursorX, reference.cursorY);
-    for (int y = 0; y < size.rows; ++y) {
-        if (core.row(y) == reference.row(y))
-            continue;
-        std::printf("  row %2d core     |%s|\n", y, core.row(y).c_str());
-        std::printf("  row %2d libvterm |%s|\n", y, reference.row(y).c_str());
-    }
-    for (const vtdiff::Snapshot *s : {&core, &reference})
+    for (const vtdiff::Snapshot *s : {&core, &reference}) {
+        const char *name = s == &core ? "core    " : "libvterm";
         for (const std::string &line : s->history)
-            std::printf("  history %s |%s|\n", s == &core ? "core    " : "libvterm", line.c_str());
+            std::printf("  history %s |%s|\n", name, line.c_str());
+        for (const std::string &row : s->rows)
+            std::printf("  screen  %s |%s|\n", name, row.c_str());
+    }
 }
 #endif
 

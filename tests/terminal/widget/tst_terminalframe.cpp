@@ -18,26 +18,13 @@ struct HostBytes {
     QList<QByteArray> sent;
 };
 
-// Host output that redraws parts of the screen in many renditions: words,
-// colours and attributes, overwrites, erases, cursor moves, scrolling.
-QByteArray randomPiece(QRandomGenerator &random)
-{
-    static const char *const kWords[] = {"[Scan] ", "Discovered ", "02:5A:4E:00:00:01 ", "WMQ", "iiii", "   ", "\xc3\xa4\xc3\xb6"};
-    switch (random.bounded(8)) {
-    case 0:
-        return QByteArray("\x1b[") + QByteArray::number(30 + random.bounded(8)) + ';' +
-               QByteArray::number(40 + random.bounded(8)) + 'm';
-    case 1:
-        return QByteArray("\x1b[") + QByteArray("0147").at(random.bounded(4)) + 'm';
-    case 2:
-        return QByteArray("\x1b[") + QByteArray::number(1 + random.bounded(6)) + ';' +
-               QByteArray::number(1 + random.bounded(30)) + 'H';
-    case 3:
-        return random.bounded(2) ? QByteArray("\r\n") : QByteArray("\x1b[K");
-    default:
-        return kWords[random.bounded(int(std::size(kWords)))];
-    }
-}
+// Pieces of host output that redraw parts of the screen in many renditions:
+// words, colours and attributes, overwrites, erases, cursor moves, scrolling.
+const char *const kPieces[] = {
+    "[Scan] ", "Discovered ", "02:5A:4E:00:00:01 ", "WMQ", "iiii", "   ", "\xc3\xa4\xc3\xb6", "\r\n", "\x1b[K",
+    "\x1b[0m", "\x1b[1m", "\x1b[4m", "\x1b[7m", "\x1b[31;42m", "\x1b[33;40m", "\x1b[36;45m", "\x1b[3;17H", "\x1b[6;2H",
+    "\x1b[1;30H", "\x1b[4;9H",
+};
 
 } // namespace
 
@@ -66,7 +53,7 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitForWindowExposed(widget));
         }
         for (int i = 0; i < 600; ++i) {
-            const QByteArray piece = randomPiece(random);
+            const QByteArray piece = kPieces[random.bounded(int(std::size(kPieces)))];
             all += piece;
             pieces.input(piece.constData(), int(piece.size()));
             if (i % 7 == 0)
@@ -135,44 +122,28 @@ private Q_SLOTS:
         QCOMPARE(bytes.sent, QList<QByteArray>{"x"});
     }
 
-    void sizeFromPixels_data()
-    {
-        QTest::addColumn<QSize>("cells");   // whole cells the pixels hold
-        QTest::addColumn<QSize>("spare");   // pixels beyond them
-        QTest::addColumn<QSize>("expected");
-        QTest::newRow("exact") << QSize(99, 30) << QSize(0, 0) << QSize(99, 30);
-        QTest::newRow("almost one more") << QSize(99, 30) << QSize(-1, -1) << QSize(99, 30);
-        QTest::newRow("below the minimum") << QSize(3, 1) << QSize(0, 0) << QSize(8, 2);
-        QTest::newRow("nothing") << QSize(0, 0) << QSize(0, 0) << QSize(8, 2);
-    }
-
-    // (pixels - 2 x frame width) / cell size, at least 8 x 2. A spare of -1
-    // stands for one pixel short of another cell.
+    // (pixels - 2 x frame width) / cell size, at least 8 x 2; one pixel short
+    // of another cell does not make one. The size hints in pixels give back
+    // the terminal size they were made from, and at most 8 x 2 for the minimum.
     void sizeFromPixels()
     {
-        QFETCH(QSize, cells);
-        QFETCH(QSize, spare);
-        QFETCH(QSize, expected);
         TerminalWidget widget;
         widget.show();
         QVERIFY(QTest::qWaitForWindowExposed(&widget));
         TerminalFrame *frame = widget.frame();
         const QSize cell = frame->cellSize();
-        const QSize extra(spare.width() < 0 ? cell.width() - 1 : 0, spare.height() < 0 ? cell.height() - 1 : 0);
         const int border = 2 * frame->frameWidth();
-        frame->resize(border + cells.width() * cell.width() + extra.width(),
-                      border + cells.height() * cell.height() + extra.height());
-        QCOMPARE(widget.terminalSize(), expected);
-    }
-
-    // The size hints in pixels give back the terminal size they were made
-    // from: the whole size, and at most 8 x 2 for the minimum.
-    void sizeHintsRoundTrip()
-    {
-        TerminalWidget widget;
-        widget.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&widget));
-        TerminalFrame *frame = widget.frame();
+        const struct {
+            QSize cells; // whole cells the pixels hold
+            bool almostOneMore;
+            QSize expected;
+        } cases[] = {{{99, 30}, false, {99, 30}}, {{99, 30}, true, {99, 30}}, {{3, 1}, false, {8, 2}}, {{0, 0}, false, {8, 2}}};
+        for (const auto &[cells, almostOneMore, expected] : cases) {
+            const int spare = almostOneMore ? 1 : 0;
+            frame->resize(border + (cells.width() + spare) * cell.width() - spare,
+                          border + (cells.height() + spare) * cell.height() - spare);
+            QCOMPARE(widget.terminalSize(), expected);
+        }
         for (const QSize size : {QSize(80, 24), QSize(160, 4), QSize(9, 3)}) {
             widget.setTerminalSize(size);
             frame->resize(frame->sizeHint());

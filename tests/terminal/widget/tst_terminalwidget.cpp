@@ -56,51 +56,28 @@ private Q_SLOTS:
 
     void init() { QSettings().clear(); }
 
-    void separatorLine_data()
-    {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QStringList>("rows");
-        QTest::newRow("titled, after text")
-            << QStringLiteral("abcde") << QStringLiteral("End of replay")
-            << QStringList{QStringLiteral("abcde"), QStringLiteral("--- End of replay ---") + QString(58, QLatin1Char('-')),
-                           QString()};
-        QTest::newRow("untitled, at column 0") << QString() << QString() << QStringList{QString(79, QLatin1Char('-')), QString()};
-    }
-
-    // On 80 columns: 79 characters, on a line of its own, the cursor below.
+    // On 80 columns: 79 characters, on a line of their own, the cursor below.
     void separatorLine()
     {
-        QFETCH(QString, before);
-        QFETCH(QString, title);
-        QFETCH(QStringList, rows);
         TerminalWidget widget;
-        widget.input(before);
-        widget.printline(title);
-        QCOMPARE(terminalLines(&widget).mid(0, rows.size()), rows);
+        widget.printline();
+        widget.input(QStringLiteral("abcde"));
+        widget.printline(QStringLiteral("End of replay"));
+        const QStringList rows{QString(79, QLatin1Char('-')), QStringLiteral("abcde"),
+                               QStringLiteral("--- End of replay ---") + QString(58, QLatin1Char('-')), QString()};
+        QCOMPARE(terminalLines(&widget).mid(0, 4), rows);
         const zn::TerminalCore *core = widget.frame()->core();
-        QCOMPARE(QPoint(int(core->shownCursorX), int(core->shownCursorY)), QPoint(0, int(rows.size()) - 1));
+        QCOMPARE(QPoint(int(core->shownCursorX), int(core->shownCursorY)), QPoint(0, 3));
     }
 
-    void replayPacing_data()
-    {
-        QTest::addColumn<uint>("bitsPerSecond");
-        QTest::addColumn<uint>("bytes");
-        QTest::addColumn<uint>("intervalMs");
-        QTest::newRow("9600") << 9600u << 22u << 23u;
-        QTest::newRow("38400") << 38400u << 96u << 25u;
-        QTest::newRow("115200") << 115200u << 241u << 21u;
-        QTest::newRow("5, slower than a byte a second") << 5u << 1u << 1001u;
-    }
-
+    // Bytes per tick and tick length for a few line speeds.
     void replayPacing()
     {
-        QFETCH(uint, bitsPerSecond);
-        QFETCH(uint, bytes);
-        QFETCH(uint, intervalMs);
-        const ReplayPace pace = replayPace(bitsPerSecond);
-        QCOMPARE(pace.bytes, bytes);
-        QCOMPARE(pace.intervalMs, intervalMs);
+        const uint cases[][3] = {{9600, 22, 23}, {38400, 96, 25}, {115200, 241, 21}, {5, 1, 1001}};
+        for (const auto &[bitsPerSecond, bytes, intervalMs] : cases) {
+            const ReplayPace pace = replayPace(bitsPerSecond);
+            QCOMPARE(QList<uint>({pace.bytes, pace.intervalMs}), QList<uint>({bytes, intervalMs}));
+        }
     }
 
     // A terminal fed the log shows what the logging one showed, colours and
