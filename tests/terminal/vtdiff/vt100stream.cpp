@@ -83,12 +83,10 @@ std::string placed(Random &random, int cols, int rows, const std::string &op)
 std::string operation(Random &random, int cols, int rows, Region &region)
 {
     const bool fullRegion = region.top == 0 && region.bottom == rows;
-    switch (random.range(0, 22)) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
+    const int pick = random.range(0, 22);
+    if (pick < 4)
         return printable(random);
+    switch (pick) {
     case 4:
         return "\r";
     case 5: {
@@ -135,12 +133,8 @@ std::string operation(Random &random, int cols, int rows, Region &region)
     case 19:
         return placed(random, cols, rows, random.chance(50) ? "\t" : csi(parameter(random, 4), "IZ"[random.range(0, 1)]));
     case 20: {
-        const int pick = random.range(0, 3);
-        if (pick == 0)
-            return placed(random, cols, rows, "\x1bH"); // HTS
-        if (pick == 1)
-            return placed(random, cols, rows, csi("3", 'g'));
-        return placed(random, cols, rows, csi(pick == 2 ? "" : "0", 'g'));
+        static const char *const kTabStops[] = {"\x1bH", "\x1b[3g", "\x1b[g", "\x1b[0g"}; // HTS, TBC
+        return placed(random, cols, rows, kTabStops[random.range(0, 3)]);
     }
     case 21: {
         static const char *const kIndexes[] = {"\x1b" "D", "\x1b" "M", "\x1b" "E"}; // IND, RI, NEL
