@@ -55,21 +55,6 @@ TermHarness::TermHarness(uint32_t cols, uint32_t rows, uint32_t options, uint32_
     updates = scrollbackChanges = beforeScrolls = 0;
 }
 
-TermHarness::~TermHarness()
-{
-    terminalCoreDestroy(m_core);
-}
-
-void TermHarness::feed(const QByteArray &bytes)
-{
-    terminalCoreFeed(m_core, bytes.constData(), size_t(bytes.size()));
-}
-
-void TermHarness::feedUtf16(const QString &text)
-{
-    terminalCoreFeedUtf16(m_core, reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size()));
-}
-
 QString TermHarness::row(int row) const
 {
     return lineText(m_core, terminalCoreLine(m_core, row));
@@ -89,16 +74,6 @@ QString TermHarness::screen() const
     while (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
     return text;
-}
-
-QString TermHarness::cursor() const
-{
-    return QStringLiteral("%1,%2").arg(m_core->cursorY).arg(m_core->cursorX);
-}
-
-TerminalCell TermHarness::cell(uint32_t col, int row) const
-{
-    return lineCells(terminalCoreLine(m_core, row))[col];
 }
 
 void TermHarness::paint()
