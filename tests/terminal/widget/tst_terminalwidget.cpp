@@ -32,12 +32,6 @@ void type(QWidget *widget, const QString &text)
     QCoreApplication::sendEvent(widget, &press);
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestTerminalWidget : public QObject
@@ -101,7 +95,9 @@ private Q_SLOTS:
 
         TerminalWidget replayed;
         replayed.setUtf8Mode(true);
-        const QByteArray log = readFile(path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray log = file.readAll();
         replayed.input(log.constData(), int(log.size()));
         QCOMPARE(terminalLines(&replayed), terminalLines(&shown));
         QCOMPARE(terminalCells(&replayed), terminalCells(&shown));
@@ -174,12 +170,11 @@ private Q_SLOTS:
             widget.setUtf8Mode(true);
             QSignalSpy output(&widget, qOverload<const QString &>(&TerminalWidget::output));
             widget.enableReadline(true);
-            widget.readlineTrigger();
-            type(widget.frame(), QStringLiteral("first"));
-            QTest::keyClick(widget.frame(), Qt::Key_Return);
-            widget.readlineTrigger();
-            type(widget.frame(), second);
-            QTest::keyClick(widget.frame(), Qt::Key_Return);
+            for (const QString &line : {QStringLiteral("first"), second}) {
+                widget.readlineTrigger();
+                type(widget.frame(), line);
+                QTest::keyClick(widget.frame(), Qt::Key_Return);
+            }
             QCOMPARE(output.size(), 2);
             QCOMPARE(output.at(1).at(0).toString(), second + QStringLiteral("\r\n"));
             QTRY_COMPARE(QSettings().value(kHistoryKey).toStringList(),
@@ -192,9 +187,8 @@ private Q_SLOTS:
         QSignalSpy output(&widget, qOverload<const QString &>(&TerminalWidget::output));
         QSignalSpy lines(&widget, qOverload<const QString &>(&TerminalWidget::line));
         widget.readlineTrigger();
-        QTest::keyClick(widget.frame(), Qt::Key_Up);
-        QTest::keyClick(widget.frame(), Qt::Key_Up);
-        QTest::keyClick(widget.frame(), Qt::Key_Return);
+        for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Return})
+            QTest::keyClick(widget.frame(), key);
         QCOMPARE(lines.size(), 1);
         QCOMPARE(lines.at(0).at(0).toString(), QStringLiteral("first"));
         QVERIFY(output.isEmpty());
