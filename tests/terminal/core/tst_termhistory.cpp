@@ -23,6 +23,7 @@ struct Resize {
 const Resize kResizes[] = {
     {"fewer rows push the top into the history", 10, 5, "a\nb\nc", 10, 3, "", "a\nb", "c", "0,1"},
     {"more rows without history add blank rows at the top", 10, 5, "a\nb\nc", 10, 7, "", "", "\n\na\nb\nc", "4,1"},
+    {"more rows scroll as one region", 10, 5, "a\nb\nc", 10, 7, "\x1b[7Hd\n", "", "\na\nb\nc\n\nd", "6,0"},
     {"fewer columns cut the lines", 10, 5, "a\nb\nc", 4, 5, "", "", "a\nb\nc", "2,1"},
     {"cursor row clamps when its distance does not fit", 10, 5, "a\nb\nc", 10, 2, "", "a\nb\nc", "", "1,1"},
     {"region inside the new size stays", 10, 6, "0\n1\n2\n3\n4\n5\x1b[1;3r", 10, 4, "\x1b[3H\n", "0\n1\n2",
