@@ -1,5 +1,5 @@
-// Blob layout, opening and repair, the walk rule, sections, listing a
-// section for tree walkers, and the dump.
+// Blob layout, opening and repair, the walk rule, sections, the handles a
+// section listing hands out, and the dump.
 #include "blobbuilder.h"
 
 #include <QRegularExpression>
@@ -142,51 +142,22 @@ private slots:
         QCOMPARE(reg_section_key(child), 0u);
     }
 
-    void children_data()
-    {
-        QTest::addColumn<QByteArray>("contents"); // of section 0xFFA70001 in the root
-        QTest::addColumn<QString>("expected");    // each record's key, "+" when it has a handle to follow
-
-        const QByteArray v = record(0x01A70002, le32(2));
-        QTest::newRow("values and sections") << v + record(0xFFA70003, v) + record(0xFFA70004)
-                                             << "01A70002 FFA70003+ FFA70004+";
-        // Following these would loop or visit a section twice.
-        QTest::newRow("root key") << record(0xFFFFFFFF) + v << "FFFFFFFF 01A70002";
-        QTest::newRow("root key with contents") << record(0xFFFFFFFF, record(0xFFA70003)) << "FFFFFFFF";
-        QTest::newRow("repeated section key")
-            << record(0xFFA70004) + record(0xFFA70003, v) + record(0xFFA70003) + record(0xFFA70004, v)
-            << "FFA70004+ FFA70003+ FFA70003 FFA70004";
-        QTest::newRow("repeated value key") << v + record(0x01A70002, le32(3)) << "01A70002 01A70002";
-        QTest::newRow("damaged tail") << record(0xFFA70003) + rawRecord(0xFFA70004, 99) << "FFA70003+";
-    }
-
     void children()
     {
-        QFETCH(QByteArray, contents);
-        QFETCH(QString, expected);
-
-        OpenStore s(rootBlob(record(0xFFA70001, record(0xFFA7000F) + contents)), 256);
-        RegistryHandle *h = reg_open_section(s.root, 0xFFA70001);
-        reg_open_section(h, 0xFFA7000F); // the first child handle, detached: it finds nothing
-        QCOMPARE(reg_remove(h, 0xFFA7000F), 1);
-        reg_open_section(h, 0xFFA70004); // an open handle is handed out again, not doubled
+        // Which records a listing follows is the printer's test; here, that it
+        // hands out the open handles, passes over a detached one and makes the rest.
+        const QByteArray v = record(0x01A70002, le32(2));
+        OpenStore s(rootBlob(record(0xFFA70001) + record(0xFFA70003) + v + record(0xFFA70004)), 256);
+        reg_open_section(s.root, 0xFFA70001);
+        QCOMPARE(reg_remove(s.root, 0xFFA70001), 1); // its handle stays, detached
+        RegistryHandle *open = reg_open_section(s.root, 0xFFA70004);
         const QByteArray before = s.snapshot();
         std::vector<RegChild> children;
-        QVERIFY(reg_children(h, &children));
-        QStringList listed;
-        uint32_t length = 0;
-        const uint8_t *record = reg_get(h, 0xFFFFFFFF, &length); // the section's own payload
-        QCOMPARE(length, uint32_t(contents.size()));
-        for (const RegChild &child : children) {
-            listed << QString::asprintf("%08X%s", child.key, child.section ? "+" : "");
-            QCOMPARE(child.payload, record + 8);
-            QCOMPARE(QByteArray(reinterpret_cast<const char *>(record), 8), le32(child.key) + le32(child.length));
-            record += 8 + child.length;
-            if (child.section)
-                QCOMPARE(child.section, reg_open_section(h, child.key));
-        }
-        QCOMPARE(listed.join(' '), expected);
-        QCOMPARE(int(children.size()), reg_count(h));
+        QVERIFY(reg_children(s.root, &children));
+        QCOMPARE(children.size(), size_t(3));
+        QVERIFY(children[0].section && children[0].section == reg_open_section(s.root, 0xFFA70003));
+        QVERIFY(!children[1].section);
+        QCOMPARE(children[2].section, open);
         QCOMPARE(s.snapshot(), before);
     }
 
