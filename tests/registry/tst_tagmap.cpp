@@ -1,5 +1,5 @@
 // The tag map CSV reader (field limits, quoting, line rules), the error list
-// and its cap, merging, directory loading and icon resolution.
+// and its cap, merging, the default files and icon resolution.
 #include "tagmap.h"
 #include "tagmapreader.h"
 
@@ -73,8 +73,7 @@ private slots:
         ok("value 0x alone is 0 without hex", "\"5:0x\",\"zero\",", 5, 0, "zero||||");
         ok("value in hex sets hex", "\"5:0x1F\",\"v\",", 5, 31, "v||||x");
         ok("value with 0X does not set hex", "\"5:0X1F\",\"v\",", 5, 31, "v||||");
-        ok("doubled quotes", "\"9\",\"a \"\"b\"\" c\",'it''s'", 9, -1, "a \"b\" c|it's|||");
-        ok("comma inside quotes", "\"9\",\"a, b\",", 9, -1, "a, b||||");
+        ok("doubled quotes, comma inside", "\"9\",\"a, \"\"b\"\" c\",'it''s'", 9, -1, "a, \"b\" c|it's|||");
         ok("blanks around fields", " \t\"9\" , \"n\"\t,\v\"d\" \f", 9, -1, "n|d|||");
         ok("junk after description ignored", "\"9\",\"n\",\"d\" junk,\"h\"", 9, -1, "n|d|||");
         ok("open quote in help drops help", "\"9\",\"n\",\"d\",\"h, i", 9, -1, "n|d|||");
@@ -148,33 +147,23 @@ private slots:
         QVERIFY(map.errors().at(21).size() > QString("Cannot open tag map " + missing + ": ").size());
     }
 
-    void directoryLoadsCsvFilesOnly()
-    {
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath("nested.csv") && QDir(dir.path()).mkpath("sub"));
-        const QStringList names{"upper.CSV", "plain.csv", "backup.csv.bak", "other.txt", "sub/deep.csv"};
-        for (int i = 0; i < names.size(); ++i) // the keys 1 to 5
-            QVERIFY(writeFile(dir.filePath(names[i]), QByteArray::number(i + 1) + ",n,\n"));
-        TagMap map;
-        map.loadDirectory(dir.path());
-        QVERIFY(map.errors().isEmpty());
-        QCOMPARE(map.entries().keys(), (QList<uint32_t>{1, 2}));
-    }
-
     void defaultsPreferResources()
     {
-        // A maps directory next to the program may only add keys.
-        const QString mapsDir = QCoreApplication::applicationDirPath() + "/maps";
-        QVERIFY(QDir().mkpath(mapsDir));
-        const QString extra = mapsDir + "/tst_tagmap_extra.csv";
+        // A maps directory next to the program may only add keys, and only from the ".csv" files right in it.
+        QDir maps(QCoreApplication::applicationDirPath() + "/maps");
+        QVERIFY(maps.mkpath("nested.csv") && maps.mkpath("sub"));
+        const QStringList names{"upper.CSV", "backup.csv.bak", "other.txt", "sub/deep.csv"};
+        for (int i = 0; i < names.size(); ++i) // the keys 1 to 4
+            QVERIFY(writeFile(maps.filePath(names[i]), QByteArray::number(i + 1) + ",n,\n"));
+        const QString extra = maps.filePath("extra.csv");
         QVERIFY(writeFile(extra, "\"0x02A70001\",\"Overridden\",\n\"0x02A7FFFF\",\"Extra\",\nbroken\n"));
         TagMap map;
         map.loadFile(extra); // stale state that loadDefaults must clear
         map.loadDefaults();
-        QFile::remove(extra);
-        QDir().rmdir(mapsDir);
+        maps.removeRecursively();
         QCOMPARE(map.find(0x02A70001)->name, QStringLiteral("Development mode"));
         QCOMPARE(map.find(0x02A7FFFF)->name, QStringLiteral("Extra"));
+        QVERIFY(map.find(1) && !map.find(2) && !map.find(3) && !map.find(4));
         QCOMPARE(map.errors(), QStringList{extra + ": Error in line 3."});
     }
 
@@ -190,7 +179,6 @@ private slots:
         const QString empty = QStringLiteral(":/icons/i16_empty.png");
         const QByteArray mine = "\"0x11A70001\",\"n\",\"d\",,\"mine\"\n";
         row("root folder", {}, {}, 0xFFFFFFFF, ":/icons/i16_folder.png");
-        row("bitarray", {}, {}, 0x07A70001, ":/icons/i16_data.png");
         row("point has none", {}, {}, 0x20A70001, empty); // as a type the table does not list
         row("entry icon from resources", "\"0x11A70001\",\"n\",\"d\",,\"i16_bool\"\n", {}, 0x11A70001,
             ":/icons/i16_bool.png");
