@@ -1,5 +1,6 @@
 // The value text codec: display and edit texts of every type, the parse
-// rules, random payloads through edit and back, and the refused password.
+// rules, random payloads through edit and back; password hashing, its salts,
+// and the password refused without a random salt.
 #include "password.h"
 #include "store/blobbuilder.h"
 #include "tagmap.h"
@@ -21,20 +22,7 @@ const QByteArray kTestMap = "\"0x01A7F001:4294967295\",\"Minus one\",\n"
                             "\"0x10A7F001:0x1F\",\"Thirty-one\",\n";
 
 const QByteArray kRefused = "(refused)";
-
-QByteArray counting(int count)
-{
-    QByteArray bytes;
-    for (int i = 0; i < count; ++i)
-        bytes.append(char(i));
-    return bytes;
-}
-
-// "00 01 02 ..." for the bytes 0, 1, 2, ... count - 1.
-QString pairs(int count)
-{
-    return QString::fromLatin1(counting(count).toHex(' ').toUpper());
-}
+const QByteArray kSaltsalt = "$1$saltsalt$qjXMvbEw8oaL.CzflDtaK/"; // the hash of "password" with the salt "saltsalt"
 
 } // namespace
 
@@ -69,9 +57,9 @@ private slots:
                             const QVariant &display, const QVariant &edit) {
             QTest::newRow(name) << key << payload << hexPreference << display << edit;
         };
-        row("binary 65", 0x00A70300, counting(65), false, pairs(64) + " ...", pairs(65));
-        row("binary 1024", 0x00A70300, counting(1024), false, pairs(64) + " ...", pairs(1024));
-        row("binary 1025", 0x00A70300, counting(1025), false, pairs(64) + " ...", none);
+        const QString shown = QString("A5 ").repeated(64) + "...";
+        row("binary 1024", 0x00A70300, QByteArray(1024, '\xA5'), false, shown, QString("A5 ").repeated(1024).trimmed());
+        row("binary 1025", 0x00A70300, QByteArray(1025, '\xA5'), false, shown, none);
         row("int low 32 of 8, signed", 0x01A70112, hex("ffffffff01000000"), false, "-1", -1);
         row("int named", 0x01A7F001, hex("ffffffff"), false, "Minus one", -1);
         row("bool false", 0x02A70001, hex("00"), false, "False", false);
@@ -111,7 +99,7 @@ private slots:
         row("uint64 hex", 0x18A70001, hex("ff00000000000001"), true, "0x01000000000000FF", "0x01000000000000FF");
         row("uint64 named", 0x18A7F001, hex("07"), true, "seven", "0x0000000000000007");
         row("password empty", 0x19A70005, {}, false, "Empty", "Empty");
-        row("password set", 0x19A70005, "$1$saltsalt$qjXMvbEw8oaL.CzflDtaK/", false, "Set", "Set");
+        row("password set", 0x19A70005, kSaltsalt, false, "Set", "Set");
         row("point 16-bit", 0x20A70001, hex("fbff0300"), false, "-5,3", "-5,3");
         row("point 32-bit", 0x20A70001, hex("7011010001000000"), false, "70000,1", "70000,1");
         row("point other length", 0x20A70001, hex("010203"), false, "0,0", "0,0");
@@ -234,10 +222,54 @@ private slots:
         }
     }
 
+    // MD5-crypt against `openssl passwd -1`, and the salt setting rules.
+    void passwordSettings_data()
+    {
+        QTest::addColumn<QByteArray>("setting");
+        QTest::addColumn<QByteArray>("hash"); // of "password"
+
+        // The prefix may be missing; at most 8 salt characters up to a "$" count.
+        QTest::newRow("prefix") << QByteArray("$1$saltsalt") << kSaltsalt;
+        QTest::newRow("no prefix") << QByteArray("saltsalt") << kSaltsalt;
+        QTest::newRow("long salt") << QByteArray("$1$saltsaltEXTRA") << kSaltsalt;
+        QTest::newRow("hash as setting") << kSaltsalt << kSaltsalt;
+        QTest::newRow("salt up to $") << QByteArray("$1$ab$cd") << QByteArray("$1$ab$oKsM6dtDD2L1bKowOBX.7.");
+    }
+
+    void passwordSettings()
+    {
+        QFETCH(QByteArray, setting);
+        QFETCH(QByteArray, hash);
+        QCOMPARE(md5Crypt("password", setting), hash);
+    }
+
+    void saltFromRandomBytes()
+    {
+        // Each byte gives the alphabet character of its low six bits; the text is hashed as UTF-8.
+        const uint8_t bytes[8] = {0, 1, 63, 64, 65, 127, 128, 255};
+        setPasswordRandomSource([&bytes](uint8_t *buffer, size_t size) {
+            std::copy(bytes, bytes + std::min(size, sizeof bytes), buffer);
+            return size == sizeof bytes;
+        });
+        const std::optional<QByteArray> hash = hashPassword(QString::fromUtf8("p\u00E4ssw\u00F6rd"));
+        setPasswordRandomSource([](uint8_t *, size_t) { return false; });
+        const std::optional<QByteArray> empty = hashPassword(QString()); // no password needs no salt
+        setPasswordRandomSource(nullptr);
+        QCOMPARE(hash, std::optional<QByteArray>("$1$./z./z.z$41w4RDzXcdN197QpPQSF3/"));
+        QCOMPARE(empty, std::optional<QByteArray>(QByteArray()));
+    }
+
+    void freshSaltEachTime()
+    {
+        const std::optional<QByteArray> first = hashPassword(QStringLiteral("same"));
+        const std::optional<QByteArray> second = hashPassword(QStringLiteral("same"));
+        QVERIFY(first && second && *first != *second);
+        QCOMPARE(md5Crypt("same", first->left(11)), *first);
+    }
     // A password is stored hashed, and never with a salt that could be guessed.
     void passwordWithoutRandomSaltIsRefused()
     {
-        const OpenStore s(rootBlob(record(0x19A70005, "$1$saltsalt$qjXMvbEw8oaL.CzflDtaK/")), 80);
+        const OpenStore s(rootBlob(record(0x19A70005, kSaltsalt)), 80);
         const QByteArray before = s.snapshot();
         setPasswordRandomSource([](uint8_t *, size_t) { return false; });
         const bool stored = parseValue(s.root, 0x19A70005, QVariant("password"));
