@@ -48,7 +48,9 @@ private slots:
         const QByteArray serial = record(0xFFA70200, record(0x11A70200, le32(115200)));
         // A record keyed 0xFFFFFFFF opens the parent section, a repeated key the first section of that
         // name: followed, they would loop or double the output below them, so they show their bytes.
-        const QByteArray network = record(0xFFA70100, record(0xFFFFFFFF) + record(0x14A70101, hex("c0a80102")))
+        // The built-in map names two keys of one tag apart by their types.
+        const QByteArray network = record(0xFFA70100, record(0xFFFFFFFF) + record(0x14A70101, hex("c0a80102"))
+                                              + record(0x14A70107, hex("c0a80105")) + record(0x11A70107, le32(514)))
             + record(0xFFA70100, record(0xFFA70100));
         const OpenStore s(rootBlob(record(0xFFA70000, general) + record(0xFFA702FF, serial) + record(0xFFA7F000)
                                    + network), 512);
@@ -71,6 +73,8 @@ private slots:
                  "  Network (Section 0xFFA70100)  -- Network configuration\n"
                  "    0xFFFFFFFF (Section 0xFFFFFFFF) = \n"
                  "    IP Address (IPv4 0x14A70101) = 192.168.1.2  -- Static IP address\n"
+                 "    Syslog Host (IPv4 0x14A70107) = 192.168.1.5  -- Static IP address of syslog server\n"
+                 "    Syslog Port (UInt 0x11A70107) = 514  -- Static port number of syslog server\n"
                  "  Network (Section 0xFFA70100) = 00 01 A7 FF 00 00 00 00  -- Network configuration\n");
     }
 

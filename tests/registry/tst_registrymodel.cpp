@@ -31,11 +31,11 @@ void walk(const QAbstractItemModel &model, const QModelIndex &index, int depth, 
         walk(model, model.index(row, 0, index), depth + 1, text, all);
 }
 
-QString render(const QAbstractItemModel &model, QModelIndexList *all = nullptr)
+QString render(const QAbstractItemModel &model, QModelIndexList *all)
 {
     QString text;
-    QModelIndexList indexes;
-    walk(model, model.index(0, 0), 0, &text, all ? all : &indexes);
+    all->clear();
+    walk(model, model.index(0, 0), 0, &text, all);
     return text;
 }
 
@@ -131,7 +131,6 @@ void TestRegistryModel::randomEdits()
             QCOMPARE(changed.size(), signalled + (edited ? 1 : 0));
             QVERIFY(edited ? firstWithKey(target) : m.store.blob() == before);
         }
-        indexes.clear();
         QCOMPARE(render(m.model, &indexes), registryToText(m.store.root, m_map));
     }
 }
