@@ -142,8 +142,7 @@ private slots:
             for (const QVariant &input : inputs)
                 QTest::addRow("%08X refuses %s", key, qPrintable(input.toString())) << key << input << kRefused;
         };
-        row("binary odd tail ignored", 0x00A70300, "0a1bC", hex("0a1b"));
-        row("binary with blanks", 0x00A70300, "  0a 1b\t", hex("0a1b"));
+        row("binary with blanks, odd tail ignored", 0x00A70300, "  0a 1b\tC", hex("0a1b"));
         refused(0x00A70300, {"0g", "0 A"});
         row("int text", 0x01A70112, "16", hex("10000000"));
         row("int hex text", 0x01A70112, "0x10", hex("10000000"));
@@ -172,13 +171,10 @@ private slots:
         row("point 16-bit ends", 0x20A70001, " -32768, 32767", hex("0080ff7f"));
         row("point other characters dropped", 0x20A70001, "a1b,2", hex("01000200"));
         refused(0x20A70001, {"1,2,3", "1", ",5"});
-        row("size with spaces", 0x22A70008, "800 x 600", hex("20035802"));
-        row("size upper X", 0x22A70008, "800X600", hex("20035802"));
+        row("size with spaces, upper X", 0x22A70008, "800 X 600", hex("20035802"));
         row("size wide", 0x22A70008, "70000x1", hex("7011010001000000"));
         refused(0x22A70008, {"800x", "1x2x3"});
-        row("rect", 0x21A70501, "640x480+10+20", hex("0a0014008002e001"));
-        row("rect upper X", 0x21A70501, "640X480+10+20", hex("0a0014008002e001"));
-        row("rect plus minus", 0x21A70501, "640x480+-10-20", hex("f6ffecff8002e001"));
+        row("rect upper X, plus minus", 0x21A70501, "640X480+-10-20", hex("f6ffecff8002e001"));
         refused(0x21A70501, {"640x480+10", "640x480", "x480+1+2", "640x480+1a+2", "640x480++10+20", "640x480++2",
                              "640x+480+1+2", "640x480+10+"});
         row("password empty", 0x19A70005, "", QByteArray());

@@ -153,7 +153,6 @@ private slots:
 
         QCOMPARE(reg_set(s.root, 0xFFA70009, "x", 1), 0);     // a section key
         QCOMPARE(reg_set(s.root, 0x11000000, "xxxx", 4), 0); // tag 0
-        QVERIFY(!reg_create_section(s.root, 0xFFFFFFFF));
         QCOMPARE(reg_set(detached, 0x03A70007, "", 0), 0);
         QVERIFY(!reg_create_section(detached, 0xFFA70007));
         QCOMPARE(reg_remove(detached, 0x11A70004), 0);
