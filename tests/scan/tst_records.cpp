@@ -1,6 +1,11 @@
-// The texts that label a device in the list and in the dialogs, and the
-// comparison that decides whether an answer changes a listed device.
+// The device record: MAC text forms and netmask prefixes (the device list,
+// the log lines and the reset command depend on them being exact), the texts
+// that label a device, the comparison that decides whether an answer changes
+// a listed device, and the registry buffer of a transfer.
+#include "ipv4.h"
+#include "mac.h"
 #include "scanclientinfo.h"
+#include "scanclientregistry.h"
 
 #include <QTest>
 #include <QTimeZone>
@@ -27,7 +32,7 @@ ScanClientInfo device(const Edit &edit = {})
 
 Q_DECLARE_METATYPE(Edit)
 
-class TestScanClientInfo : public QObject
+class TestRecords : public QObject
 {
     Q_OBJECT
 
@@ -42,8 +47,6 @@ private Q_SLOTS:
         QTest::addColumn<Edit>("edit");
         QTest::addColumn<QString>("text");
         QTest::newRow("board number") << Edit() << "12-4660";
-        QTest::newRow("board name wins") << Edit([](ScanClientInfo &i) { i.boardName = "ZX-100"; }) << "ZX-100-4660";
-        QTest::newRow("low byte dropped") << Edit([](ScanClientInfo &i) { i.serial = 0xFF; }) << "12-0";
         QTest::newRow("bits above 39 dropped") << Edit([](ScanClientInfo &i) { i.serial = 0x123456789ABC; })
                                                << "12-878082202";
         QTest::newRow("unsigned") << Edit([](ScanClientInfo &i) { i.serial = ~0ull; i.board = ~0u; })
@@ -52,8 +55,6 @@ private Q_SLOTS:
                                                   << "12-4660 D3412";
         QTest::newRow("different versions") << Edit([](ScanClientInfo &i) { i.versionS = 1234; i.versionD = 507; })
                                             << "12-4660 S3412 D0705";
-        QTest::newRow("only S") << Edit([](ScanClientInfo &i) { i.versionS = 5; }) << "12-4660 S0500";
-        QTest::newRow("only D") << Edit([](ScanClientInfo &i) { i.versionD = 100; }) << "12-4660 D0001";
         QTest::newRow("9999 swapped") << Edit([](ScanClientInfo &i) { i.versionS = 9998; }) << "12-4660 S9899";
         QTest::newRow("10000 plain") << Edit([](ScanClientInfo &i) { i.versionS = 10000; }) << "12-4660 S10000";
         QTest::newRow("remark") << Edit([](ScanClientInfo &i) { i.remark = "hall 2"; i.versionD = i.versionS = 1; })
@@ -85,7 +86,6 @@ private Q_SLOTS:
                                        << QString() << mac + "  IP: 10.0.0.5/8";
         QTest::newRow("mask with a hole") << Edit(address(0x0A000005, 0xFF00FF00, 0)) << "12-4660" + made
                                           << mac + "  IP: 10.0.0.5/255.0.255.0";
-        QTest::newRow("zero mask") << Edit(address(0x0A000005, 0, 0)) << "12-4660" + made << mac + "  IP: 10.0.0.5/0.0.0.0";
         QTest::newRow("gateway without address") << Edit(address(0, 0xFFFFFF00, 0x0A000001)) << "12-4660" + made << mac;
     }
 
@@ -124,7 +124,88 @@ private Q_SLOTS:
         QCOMPARE(device().differsFrom(device(edit)), differs);
         QCOMPARE(device(edit).differsFrom(device()), differs);
     }
+
+    void macText()
+    {
+        QCOMPARE(Mac(0x00ABCDEF789A).toString(u'-'), QStringLiteral("00-AB-CD-EF-78-9A"));
+        QCOMPARE(Mac(0xFFFF123456789ABC).toString(), QStringLiteral("12:34:56:78:9A:BC"));
+    }
+
+    void macParse_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("prefix"); // -1: none
+        QTest::addColumn<quint64>("value"); // 0: refused
+        QTest::newRow("full") << "00:12:34:56:78:9A" << qint64(-1) << quint64(0x00123456789A);
+        QTest::newRow("lower case, dashes") << "ab-cd-ef-01-02-03" << qint64(-1) << quint64(0xABCDEF010203);
+        QTest::newRow("single digits") << "0:1:2:3:4:5" << qint64(-1) << quint64(0x000102030405);
+        QTest::newRow("one group") << "7" << qint64(-1) << quint64(0x7);
+        QTest::newRow("vendor prefix") << "12:34:56" << qint64(0xABCDEF) << quint64(0xABCDEF123456);
+        QTest::newRow("prefix kept to 24 bits") << "01" << qint64(0x1ABCDEF) << quint64(0xABCDEF000001);
+        QTest::newRow("too long for the prefix") << "12:34:56:78" << qint64(0xABCDEF) << quint64(0x12345678);
+        QTest::newRow("seven groups") << "12:34:56:78:9A:BC:DE" << qint64(-1) << quint64(0);
+        QTest::newRow("trailing separator") << "12:34:" << qint64(-1) << quint64(0);
+        QTest::newRow("leading separator") << ":12:34" << qint64(-1) << quint64(0);
+        QTest::newRow("double separator") << "12::34" << qint64(-1) << quint64(0);
+        QTest::newRow("no separators") << "001122334455" << qint64(-1) << quint64(0);
+        QTest::newRow("empty") << "" << qint64(-1) << quint64(0);
+        QTest::newRow("zero") << "00:00:00:00:00:00" << qint64(-1) << quint64(0);
+        QTest::newRow("zero with prefix") << "0" << qint64(0xABCDEF) << quint64(0);
+        QTest::newRow("not hex") << "12:3g" << qint64(-1) << quint64(0);
+    }
+
+    void macParse()
+    {
+        QFETCH(QString, text);
+        QFETCH(qint64, prefix);
+        QFETCH(quint64, value);
+        Mac mac(0x42); // a refused text clears the target
+        QCOMPARE(Mac::parse(text, &mac, prefix < 0 ? std::nullopt : std::optional<quint32>(quint32(prefix))), value != 0);
+        QCOMPARE(mac.value(), value);
+        if (value != 0 && prefix < 0) { // the text form parses back to the same address
+            QVERIFY(Mac::parse(mac.toString(), &mac));
+            QCOMPARE(mac.value(), value);
+        }
+    }
+
+    void netmaskPrefix()
+    {
+        const QList<QPair<quint32, int>> prefixes{
+            {0xFFFFFF00, 24}, {0xFFFFFFFF, 32}, {0xFF000000, 8}, {0xFE000000, -1}, {0, -1},
+            {0xFF00FF00, -1}, {0xFFFF0001, -1}, {0x00FFFFFF, -1},
+        };
+        for (const auto &[mask, prefix] : prefixes)
+            QVERIFY2(netmaskPrefixLength(mask) == prefix, qPrintable(ipv4ToString(mask)));
+    }
+
+    // The registry buffer goes to the device whole on upload: it must start
+    // clean, never share storage between copies and never overflow.
+    void registryIsCleanDeepAndBounded()
+    {
+        const auto whole = [](const uchar *data) {
+            return QByteArray(reinterpret_cast<const char *>(data), ScanClientRegistry::Capacity);
+        };
+        const QByteArray zeros(ScanClientRegistry::Capacity, '\0');
+        ScanClientRegistry original;
+        QCOMPARE(whole(original.data()), zeros);
+        original.assign(QByteArray(5000, '\xAA'));
+        QCOMPARE(original.size(), ScanClientRegistry::Capacity);
+        original.assign("abc");
+        ScanClientRegistry copied(original);
+        ScanClientRegistry assigned;
+        assigned = original;
+        original.data()[4095] = 'z';
+        original.setSize(0xFFFFFFFF);
+        QCOMPARE(original.size(), ScanClientRegistry::Capacity);
+        for (const ScanClientRegistry *copy : {&copied, &assigned}) {
+            QCOMPARE(copy->size(), 3u);
+            QCOMPARE(whole(copy->data()), "abc" + QByteArray(ScanClientRegistry::Capacity - 3, '\xAA')); // beyond the size too
+        }
+        const ScanClientRegistry unwritten;
+        assigned = unwritten; // no old bytes may survive an assignment from a registry never written
+        QCOMPARE(whole(std::as_const(assigned).data()), zeros);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestScanClientInfo)
-#include "tst_scanclientinfo.moc"
+QTEST_GUILESS_MAIN(TestRecords)
+#include "tst_records.moc"
