@@ -55,24 +55,20 @@ private Q_SLOTS:
         MessageLines log(&socket);
         QVERIFY(!socket.bind(kPort));
         QCOMPARE(socket.boundPort(), -1);
-        const QStringList lines = log.messages();
-        QCOMPARE(lines.size(), 3);
-        QVERIFY(QRegularExpression("^\\[Socket\\] \x1b\\[33mUDP ANY:65533: .+ \\(Shared bind failed, trying "
-                                   "SO_REUSEPORT\\)\x1b\\[0m$").match(lines.at(0)).hasMatch());
-        QVERIFY(QRegularExpression("^\\[Socket\\] \x1b\\[33mUDP ANY:65533: .+ \\(Shared bind failed again, "
-                                   "trying unshared\\)\x1b\\[0m$").match(lines.at(1)).hasMatch());
-        QVERIFY(QRegularExpression("^\\[Socket\\] \x1b\\[31mUDP ANY:65533: .+\x1b\\[0m$").match(lines.at(2)).hasMatch());
+        const QString lines = log.messages().join(u'\n');
+        QVERIFY2(QRegularExpression("^\\[Socket\\] \x1b\\[33mUDP ANY:65533: .+ \\(Shared bind failed, trying SO_REUSEPORT\\)\x1b\\[0m\n"
+                                   "\\[Socket\\] \x1b\\[33mUDP ANY:65533: .+ \\(Shared bind failed again, trying unshared\\)\x1b\\[0m\n"
+                                   "\\[Socket\\] \x1b\\[31mUDP ANY:65533: [^\n]+\x1b\\[0m$").match(lines).hasMatch(),
+                 qPrintable(lines));
         QCOMPARE(log.warnings().size(), 2);
         QCOMPARE(log.errors().size(), 1);
-
-        log.clear();
-        QVERIFY(!socket.broadcast("x", 1, "DISCOVERY"));
-        QVERIFY(log.messages().isEmpty());
     }
 
-    // Broadcasts loop back to the sender's own wildcard socket, so the
-    // receive path can be watched without a second host.
-    void broadcastSendsOnceFromEverySocketAndIsReceived()
+    // Broadcasts loop back to the sender's own wildcard socket, so the receive
+    // path can be watched without a second host. Without the default route
+    // the wildcard socket cannot send; the one bound to the interface address
+    // still sends on its interface.
+    void broadcastSendsFromEverySocketEvenWhenOneFails()
     {
         UDPSocket socket(nullptr);
         QVERIFY(socket.bind(kPort));
@@ -87,20 +83,7 @@ private Q_SLOTS:
         QTRY_COMPARE(got, (QList<QByteArray>{"DISCOVER-loop", "DISCOVER-loop"}));
 
         log.clear();
-        QVERIFY(socket.broadcast("hello", 5, nullptr));
-        QVERIFY(log.messages().isEmpty());
-    }
-
-    // Without the default route the wildcard socket cannot send; the socket
-    // bound to the interface address still sends on its interface.
-    void writeFailureOnOneSocketLeavesTheOthersSending()
-    {
-        UDPSocket socket(nullptr);
-        QVERIFY(socket.bind(kPort));
-        QByteArray got;
-        connect(&socket, &UDPSocket::received, this,
-                [&](const QHostAddress &, int, const void *data, size_t len) { got = QByteArray(static_cast<const char *>(data), qsizetype(len)); });
-        MessageLines log(&socket);
+        got.clear();
         QVERIFY(runIp("route del default"));
         const bool sent = socket.broadcast("DISCOVER-one", 12, "DISCOVERY");
         QVERIFY(runIp("route add default dev znt1"));
@@ -109,7 +92,7 @@ private Q_SLOTS:
         QVERIFY2(log.errors().first().startsWith(QLatin1String("[:65533]: ")), qPrintable(log.errors().first()));
         QCOMPARE(log.messages(), (QStringList{"[Socket] \x1b[31m" + log.errors().first() + "\x1b[0m",
                                               "[Socket] [10.201.1.1:65533]: Sent (DISCOVERY)"}));
-        QTRY_COMPARE(got, QByteArray("DISCOVER-one"));
+        QTRY_COMPARE(got, QList<QByteArray>{"DISCOVER-one"});
     }
 
     void longDatagramIsCutTo2048Bytes()
