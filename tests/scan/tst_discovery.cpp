@@ -9,29 +9,6 @@
 #include <QProcess>
 #include <QTest>
 
-namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QJsonArray devices;
-    QStringList messages;
-};
-
-CliRun runCli(const QStringList &args)
-{
-    QProcess cli;
-    cli.start(qEnvironmentVariable("ZNSCAN_CLI"), args);
-    CliRun run;
-    if (!cli.waitForFinished(20000))
-        return run;
-    run.exitCode = cli.exitCode();
-    run.devices = QJsonDocument::fromJson(cli.readAllStandardOutput()).array();
-    run.messages = QString::fromUtf8(cli.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return run;
-}
-
-} // namespace
-
 class TestDiscovery : public QObject
 {
     Q_OBJECT
@@ -54,16 +31,20 @@ private Q_SLOTS:
         }
         QCOMPARE(simulated.size(), 12 * int(simulators.size()));
 
-        const CliRun run = runCli({"scan", "--json", "--wait", "1500"});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.devices.size(), simulated.size());
-        for (const QJsonValue &value : run.devices) {
+        QProcess cli;
+        cli.start(qEnvironmentVariable("ZNSCAN_CLI"), {"scan", "--json", "--wait", "1500"});
+        QVERIFY(cli.waitForFinished(20000));
+        QCOMPARE(cli.exitCode(), 0);
+        const QJsonArray devices = QJsonDocument::fromJson(cli.readAllStandardOutput()).array();
+        const QStringList messages = QString::fromUtf8(cli.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(devices.size(), simulated.size());
+        for (const QJsonValue &value : devices) {
             QJsonObject listed = value.toObject();
             QVERIFY(!listed.take(QStringLiteral("label")).toString().isEmpty());
             QCOMPARE(listed, simulated.take(listed.value(QStringLiteral("mac")).toString()));
         }
-        QVERIFY(run.messages.contains(QStringLiteral("[Scan] Calling all stations")));
-        QCOMPARE(run.messages.filter(QStringLiteral("[Scan] Discovered ")).size(), run.devices.size());
+        QVERIFY(messages.contains(QStringLiteral("[Scan] Calling all stations")));
+        QCOMPARE(messages.filter(QStringLiteral("[Scan] Discovered ")).size(), devices.size());
         for (auto &simulator : simulators)
             QTRY_VERIFY(simulator->lines().filter(QStringLiteral("discover from")).size() >= 3);
     }
