@@ -98,31 +98,21 @@ private Q_SLOTS:
     }
 
     // Every shown field counts; development mode and the versions do not.
-    void differsFrom_data()
-    {
-        QTest::addColumn<Edit>("edit");
-        QTest::addColumn<bool>("differs");
-        QTest::newRow("mac") << Edit([](ScanClientInfo &i) { i.mac = Mac(1); }) << true;
-        QTest::newRow("netmask") << Edit([](ScanClientInfo &i) { i.netmask = 1; }) << true;
-        QTest::newRow("gateway") << Edit([](ScanClientInfo &i) { i.gateway = 1; }) << true;
-        QTest::newRow("networkMode") << Edit([](ScanClientInfo &i) { i.networkMode = 2; }) << true;
-        QTest::newRow("board") << Edit([](ScanClientInfo &i) { i.board = 13; }) << true;
-        QTest::newRow("boardName") << Edit([](ScanClientInfo &i) { i.boardName = "x"; }) << true;
-        QTest::newRow("remark") << Edit([](ScanClientInfo &i) { i.remark = "x"; }) << true;
-        QTest::newRow("cpu") << Edit([](ScanClientInfo &i) { i.cpu = 8; }) << true;
-        QTest::newRow("serial") << Edit([](ScanClientInfo &i) { i.serial = 0x123457; }) << true;
-        QTest::newRow("made") << Edit([](ScanClientInfo &i) { i.made = i.made.addSecs(1); }) << true;
-        QTest::newRow("made unknown") << Edit([](ScanClientInfo &i) { i.made = QDateTime(); }) << true;
-        QTest::newRow("developmentMode ignored") << Edit([](ScanClientInfo &i) { i.developmentMode = 1; }) << false;
-        QTest::newRow("versionD ignored") << Edit([](ScanClientInfo &i) { i.versionD = 1; }) << false;
-    }
-
     void differsFrom()
     {
-        QFETCH(Edit, edit);
-        QFETCH(bool, differs);
-        QCOMPARE(device().differsFrom(device(edit)), differs);
-        QCOMPARE(device(edit).differsFrom(device()), differs);
+        const QList<Edit> shown{
+            [](ScanClientInfo &i) { i.mac = Mac(1); },       [](ScanClientInfo &i) { i.netmask = 1; },
+            [](ScanClientInfo &i) { i.gateway = 1; },        [](ScanClientInfo &i) { i.networkMode = 2; },
+            [](ScanClientInfo &i) { i.board = 13; },         [](ScanClientInfo &i) { i.boardName = "x"; },
+            [](ScanClientInfo &i) { i.remark = "x"; },       [](ScanClientInfo &i) { i.cpu = 8; },
+            [](ScanClientInfo &i) { i.serial = 0x123457; }, [](ScanClientInfo &i) { i.made = i.made.addSecs(1); },
+            [](ScanClientInfo &i) { i.made = QDateTime(); },
+        };
+        for (qsizetype n = 0; n < shown.size(); ++n) {
+            const ScanClientInfo edited = device(shown[n]);
+            QVERIFY2(device().differsFrom(edited) && edited.differsFrom(device()), qPrintable(QString::number(n)));
+        }
+        QVERIFY(!device().differsFrom(device([](ScanClientInfo &i) { i.developmentMode = 1; i.versionS = i.versionD = 1; })));
     }
 
     void macText()

@@ -33,13 +33,12 @@ QByteArray withFixedCrc(QByteArray frame)
 }
 
 // A discovery answer of device 02:5A:4E:00:00:01 (board 12 "ZX-7", serial
-// 0x123456) that reports 10.201.1.2/24.
+// 0x123456) that reports 10.201.1.2.
 QByteArray answer(const Edit &edit = {})
 {
     zn::DecodedIdentity id;
     id.mac = 0x025A4E000001;
     id.ip = 0x0AC90102;
-    id.netmask = 0xFFFFFF00;
     id.board = 12;
     id.boardName = "ZX-7";
     id.boardNameSize = 4;
