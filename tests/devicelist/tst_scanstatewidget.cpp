@@ -1,8 +1,10 @@
 // The device list panel offscreen, on a scan server that is never started (so
-// nothing is sent): actions against the selection, Delete, sorting and
-// filtering, double click, the context menu and the browser confirmation.
+// nothing is sent): actions against the selection and the view's selection
+// signal they follow, Delete, sorting and filtering, double click, the
+// context menu and the browser confirmation.
 #include "browsericon.h"
 #include "messagelines.h"
+#include "modalanswers.h"
 #include "rowtreeview.h"
 #include "scanclientdialog.h"
 #include "scanclientitem.h"
@@ -19,25 +21,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
-
-namespace {
-
-// Runs `handle` on the modal dialog or popup menu (as `find` gives it) that
-// what the test does next opens and runs.
-void whenShown(QWidget *(*find)(), std::function<void(QWidget *)> handle)
-{
-    QTimer::singleShot(0, [=] {
-        if (QWidget *window = find())
-            handle(window);
-    });
-}
-
-} // namespace
 
 class TestScanStateWidget : public QObject
 {
@@ -89,13 +78,20 @@ private Q_SLOTS:
     }
 
     // Device actions need a selected row and a visible panel; Scan never does.
-    void actionsFollowTheSelection()
+    // Delete takes the selected device and selects the next one.
+    void actionsFollowTheSelectionAndDeleteTakesIt()
     {
         const QStringList scanOnly = enabled();
         QCOMPARE(scanOnly.size(), 2); // the button and the menu entry
-        select(1);
+        QTest::keyClick(view, Qt::Key_Delete);
+        QCOMPARE(server->model()->rowCount(), 2);
+        select(0);
         const QStringList all = enabled();
         QCOMPARE(all.size(), widget->findChildren<QPushButton *>().size() + widget->menu()->actions().size() - 1);
+        const QPointer<ScanClientItem> first = device(0);
+        QTest::keyClick(view, Qt::Key_Delete);
+        QVERIFY(first.isNull());
+        QCOMPARE(enabled(), all);
         widget->hide();
         QCOMPARE(enabled(), scanOnly);
         widget->show();
@@ -104,19 +100,23 @@ private Q_SLOTS:
         QCOMPARE(enabled(), scanOnly);
     }
 
-    // Delete takes the selected device; the next one is then selected, so a
-    // second Delete empties the list and leaves only Scan enabled.
-    void deleteRemovesTheSelectedDevice()
+    // The view (the configuration dialog's too) reports its selection as one
+    // index. Cleared, or dropped silently by a model reset: listeners hear
+    // the selection go, once each time.
+    void viewReportsTheSelectionAsOneIndex()
     {
-        QTest::keyClick(view, Qt::Key_Delete);
-        QCOMPARE(server->model()->rowCount(), 2);
-        select(0);
-        const QPointer<ScanClientItem> first = device(0);
-        QTest::keyClick(view, Qt::Key_Delete);
-        QVERIFY(first.isNull());
-        QTest::keyClick(view, Qt::Key_Delete);
-        QCOMPARE(server->model()->rowCount(), 0);
-        QCOMPARE(enabled().size(), 2);
+        QStandardItemModel model(3, 2);
+        RowTreeView tree;
+        tree.setModel(&model);
+        QSignalSpy spy(&tree, qOverload<const QModelIndex &>(&RowTreeView::selectionChanged));
+        tree.setCurrentIndex(model.index(1, 1));
+        QCOMPARE(spy.takeLast().at(0).toModelIndex(), tree.selectedIndex());
+        QCOMPARE(tree.selectedIndex().row(), 1);
+        tree.clearSelection();
+        tree.setCurrentIndex(model.index(2, 0));
+        model.clear();
+        QCOMPARE(spy.size(), 3); // cleared, selected, reset
+        QVERIFY(!spy.at(0).at(0).toModelIndex().isValid() && !spy.at(2).at(0).toModelIndex().isValid());
     }
 
     // Sorting keeps the selected device selected and acted on; filtering it
@@ -150,7 +150,7 @@ private Q_SLOTS:
         MessageLines log(server.get());
         QStringList fields;
         bool openAfterReset = false, closedWithDevice = false;
-        whenShown(QApplication::activeModalWidget, [&](QWidget *window) {
+        const ModalAnswers answers([&](QWidget *window) {
             auto *dialog = qobject_cast<ScanClientDialog *>(window);
             QVERIFY(dialog);
             for (const QLineEdit *field : dialog->findChildren<QLineEdit *>())
@@ -173,9 +173,9 @@ private Q_SLOTS:
     void contextMenuIsTheScannerMenu()
     {
         QWidget *shown = nullptr;
-        whenShown(QApplication::activePopupWidget, [&](QWidget *popup) {
-            shown = popup;
-            popup->close();
+        QTimer::singleShot(0, [&] {
+            shown = QApplication::activePopupWidget();
+            shown->close();
         });
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), view->viewport()->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(view->viewport(), &click);
@@ -184,53 +184,35 @@ private Q_SLOTS:
 
     // Only OK opens "https://" + the address + "/"; a device without an
     // address gets a warning instead of the question.
-    void browserOpensOnlyAfterConfirmation_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QMessageBox::StandardButton>("answer");
-        QTest::addColumn<QMessageBox::Icon>("box");
-        QTest::addColumn<QList<QUrl>>("urls");
-        QTest::newRow("OK") << 0 << QMessageBox::Ok << QMessageBox::Information
-                            << QList<QUrl>{QUrl(QStringLiteral("https://10.0.0.5/"))};
-        QTest::newRow("Cancel") << 0 << QMessageBox::Cancel << QMessageBox::Information << QList<QUrl>();
-        QTest::newRow("no address") << 1 << QMessageBox::Ok << QMessageBox::Warning << QList<QUrl>();
-    }
-
     void browserOpensOnlyAfterConfirmation()
     {
-        QFETCH(int, row);
-        QFETCH(QMessageBox::StandardButton, answer);
-        QFETCH(QMessageBox::Icon, box);
-        QFETCH(QList<QUrl>, urls);
         QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
-        QMessageBox::Icon shown = QMessageBox::NoIcon;
-        whenShown(QApplication::activeModalWidget, [&](QWidget *window) {
-            auto *question = qobject_cast<QMessageBox *>(window);
-            QVERIFY(question);
-            shown = question->icon();
-            question->button(answer)->click();
-        });
-        select(row);
-        widget->findChild<QPushButton *>(QStringLiteral("m_pb_browser"))->click();
+        for (const auto &[row, answer, box, urls] :
+             {std::tuple(0, QMessageBox::Ok, QMessageBox::Information, QList<QUrl>{QUrl("https://10.0.0.5/")}),
+              std::tuple(0, QMessageBox::Cancel, QMessageBox::Information, QList<QUrl>()),
+              std::tuple(1, QMessageBox::Ok, QMessageBox::Warning, QList<QUrl>())}) {
+            QMessageBox::Icon shown = QMessageBox::NoIcon;
+            const ModalAnswers answers([&](QWidget *window) {
+                auto *question = qobject_cast<QMessageBox *>(window);
+                QVERIFY(question);
+                shown = question->icon();
+                question->button(answer)->click();
+            });
+            select(row);
+            widget->findChild<QPushButton *>(QStringLiteral("m_pb_browser"))->click();
+            QCOMPARE(shown, box);
+            QCOMPARE(std::exchange(opened, {}), urls);
+        }
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-        QCOMPARE(shown, box);
-        QCOMPARE(std::exchange(opened, {}), urls);
     }
 
-    void browserProgramOfTheOpenCommand_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("program");
-        QTest::newRow("quoted, arguments") << " \"C:\\Program Files\\B\\b.exe\" -url \"%1\"" << "C:\\Program Files\\B\\b.exe";
-        QTest::newRow("unquoted") << "\tC:\\b.exe -url %1" << "C:\\b.exe";
-        QTest::newRow("quote never closed") << "\"C:\\b c.exe" << "C:\\b c.exe";
-    }
-
+    // The program of the browser's open command, whose icon the panel shows on Windows.
     void browserProgramOfTheOpenCommand()
     {
-        QFETCH(QString, command);
-        QFETCH(QString, program);
-        QCOMPARE(browserProgramFromCommand(command), program);
+        for (const auto &[command, program] :
+             {std::pair(" \"C:\\Program Files\\B\\b.exe\" -url \"%1\"", "C:\\Program Files\\B\\b.exe"),
+              std::pair("\tC:\\b.exe -url %1", "C:\\b.exe"), std::pair("\"C:\\b c.exe", "C:\\b c.exe")})
+            QCOMPARE(browserProgramFromCommand(QString::fromLatin1(command)), QString::fromLatin1(program));
     }
 };
 
