@@ -1,7 +1,7 @@
 // The configuration dialog offscreen, over a scan server that is never
 // started, standing in for the device: buttons by the selection, where new
-// entries go and which row is current after Delete, the unsaved-changes
-// question, how a save ends (also when the device goes), the text windows
+// entries go and which row is current after Delete, how closing ends (the
+// unsaved-changes question, the save, a device that goes), the text windows
 // and a failed export.
 #include "dumpview.h"
 #include "filesizelimit.h"
@@ -52,6 +52,7 @@ class TestRegistryDialog : public QObject
 
     void open(const QByteArray &blob)
     {
+        cleanup();
         server = std::make_unique<ScanServer>();
         item = new ScanClientItem;
         item->info.mac = Mac(0x025A4E000001);
@@ -88,29 +89,20 @@ private Q_SLOTS:
         server.reset();
     }
 
-    void selectionEnables_data()
-    {
-        QTest::addColumn<QByteArray>("blob");
-        QTest::addColumn<Rows>("selected");
-        QTest::addColumn<QStringList>("enabled");
-
-        const QStringList both{"m_pb_new", "m_pb_delete"};
-        QTest::newRow("root") << kSectionAndValue << Rows{} << QStringList{"m_pb_new"};
-        QTest::newRow("value") << kSectionAndValue << Rows{1} << QStringList{"m_pb_delete"};
-        QTest::newRow("empty section") << kSectionAndValue << Rows{0} << both;
-        QTest::newRow("root of an empty registry") << rootBlob() << Rows{} << both;
-    }
-
+    // Nothing selected enables neither button; a section New, and Delete too
+    // when it is empty; a value only Delete.
     void selectionEnables()
     {
-        QFETCH(QByteArray, blob);
-        QFETCH(Rows, selected);
-        QFETCH(QStringList, enabled);
-
-        open(blob);
-        QCOMPARE(enabledButtons(), QStringList());
-        view->setCurrentIndex(at(selected).siblingAtColumn(1));
-        QCOMPARE(enabledButtons(), enabled);
+        const QStringList both{"m_pb_new", "m_pb_delete"};
+        for (const auto &[blob, selected, enabled] :
+             {std::tuple(kSectionAndValue, Rows{}, QStringList{"m_pb_new"}),
+              std::tuple(kSectionAndValue, Rows{1}, QStringList{"m_pb_delete"}),
+              std::tuple(kSectionAndValue, Rows{0}, both), std::tuple(rootBlob(), Rows{}, both)}) {
+            open(blob);
+            QCOMPARE(enabledButtons(), QStringList());
+            view->setCurrentIndex(at(selected).siblingAtColumn(1));
+            QCOMPARE(enabledButtons(), enabled);
+        }
     }
 
     // The add-item window stays open beside the tree: with a value selected by
@@ -130,101 +122,69 @@ private Q_SLOTS:
         QCOMPARE(view->model()->rowCount(at({0})), 4);
     }
 
-    void deleteMovesCurrent_data()
-    {
-        QTest::addColumn<Rows>("deleted");
-        QTest::addColumn<uint>("current");
-
-        QTest::newRow("first row: the next") << Rows{0, 0} << 0x14A70102u;
-        QTest::newRow("last row: the new last") << Rows{0, 2} << 0x14A70102u;
-        QTest::newRow("only row: its section") << Rows{1, 0} << 0xFFA70000u;
-    }
-
+    // After Delete the next row is current, else the section's new last row,
+    // else the section.
     void deleteMovesCurrent()
     {
-        QFETCH(Rows, deleted);
-        QFETCH(uint, current);
-
-        open(kTwoSections);
-        view->setCurrentIndex(at(deleted).siblingAtColumn(1));
-        button("m_pb_delete")->click();
-        QCOMPARE(view->currentIndex().data(RegistryModel::KeyRole).toUInt(), current);
-        QVERIFY(view->selectionModel()->isSelected(view->currentIndex()));
+        for (const auto &[deleted, current] : {std::pair(Rows{0, 0}, 0x14A70102u), std::pair(Rows{0, 2}, 0x14A70102u),
+                                               std::pair(Rows{1, 0}, 0xFFA70000u)}) {
+            open(kTwoSections);
+            view->setCurrentIndex(at(deleted).siblingAtColumn(1));
+            button("m_pb_delete")->click();
+            QCOMPARE(view->currentIndex().data(RegistryModel::KeyRole).toUInt(), current);
+            QVERIFY(view->selectionModel()->isSelected(view->currentIndex()));
+        }
     }
 
-    // Cancel asks only after an edit; Cancel keeps the dialog, Discard leaves
-    // the device's registry alone, Save uploads the edited one.
-    void unsavedChanges_data()
+    // How closing ends. Close asks only after an edit and OK never asks; Cancel
+    // keeps the dialog, Discard leaves the device's registry alone, Save and OK
+    // upload the edited one. Only this device's signals count. An error or a
+    // cancelled progress dialog leaves the dialog open with the transfer
+    // ended; a device that goes closes both.
+    void closing_data()
     {
         QTest::addColumn<bool>("edit");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("closed");
-        QTest::addColumn<QByteArray>("device");
-
-        const QByteArray edited = rootBlob(record(0xFFA70100, record(0x14A70101, hex("0a000001"))));
-        QTest::newRow("unchanged: no question") << false << 0 << true << kNetworkIp;
-        QTest::newRow("Cancel") << true << int(QMessageBox::Cancel) << false << kNetworkIp;
-        QTest::newRow("Discard") << true << int(QMessageBox::Discard) << true << kNetworkIp;
-        QTest::newRow("Save") << true << int(QMessageBox::Save) << true << edited;
-    }
-
-    void unsavedChanges()
-    {
-        QFETCH(bool, edit);
-        QFETCH(int, answer);
-        QFETCH(bool, closed);
-        QFETCH(QByteArray, device);
-
-        open(kNetworkIp);
-        if (edit)
-            QVERIFY(view->model()->setData(ipValue, "10.0.0.1"));
-        int questions = 0;
-        const ModalAnswers answers([&](QWidget *window) {
-            if (auto *question = qobject_cast<QMessageBox *>(window)) {
-                ++questions;
-                question->button(QMessageBox::StandardButton(answer))->click();
-            } else if (qobject_cast<QProgressDialog *>(window)) {
-                Q_EMIT server->clientRegistrySaveComplete(item);
-            }
-        });
-        dialog->reject();
-        QCOMPARE(questions, edit ? 1 : 0);
-        QCOMPARE(dialog->isVisible(), !closed);
-        QCOMPARE(dialog->result(), answer == QMessageBox::Save ? 1 : 0);
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(item->registry.data()), item->registry.size()), device);
-    }
-
-    // Only this device's signals count. An error or a cancelled progress
-    // dialog leaves the dialog open with the transfer ended; a device that
-    // goes closes both.
-    void saveEnds_data()
-    {
-        QTest::addColumn<QString>("end");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("answer"); // to the unsaved-changes question
+        QTest::addColumn<QString>("end"); // of the upload
         QTest::addColumn<bool>("closed");
         QTest::addColumn<QString>("warning");
 
-        QTest::newRow("complete") << "complete" << true << "";
-        QTest::newRow("error") << "error" << false << "Config data transfer aborted for 02:5A:4E:00:00:01";
-        QTest::newRow("cancel") << "cancel" << false << "";
-        QTest::newRow("device gone") << "gone" << true << "";
+        QTest::newRow("unchanged: no question") << false << false << 0 << "" << true << "";
+        QTest::newRow("Cancel") << true << false << int(QMessageBox::Cancel) << "" << false << "";
+        QTest::newRow("Discard") << true << false << int(QMessageBox::Discard) << "" << true << "";
+        QTest::newRow("Save") << true << false << int(QMessageBox::Save) << "complete" << true << "";
+        QTest::newRow("OK, error") << true << true << 0 << "error" << false
+                                   << "Config data transfer aborted for 02:5A:4E:00:00:01";
+        QTest::newRow("OK, cancelled") << true << true << 0 << "cancel" << false << "";
+        QTest::newRow("OK, device gone") << true << true << 0 << "gone" << true << "";
     }
 
-    void saveEnds()
+    void closing()
     {
+        QFETCH(bool, edit);
+        QFETCH(bool, ok);
+        QFETCH(int, answer);
         QFETCH(QString, end);
         QFETCH(bool, closed);
         QFETCH(QString, warning);
 
-        open(kSectionAndValue);
+        open(kNetworkIp);
+        if (edit)
+            QVERIFY(view->model()->setData(ipValue, "10.0.0.1"));
         auto *other = new ScanClientItem;
         other->info.mac = Mac(0x025A4E000002);
         server->model()->addClient(other);
+        const QPointer<ScanClientItem> device = item;
+        int questions = 0;
         bool progressed = false;
         QString warned;
         const ModalAnswers answers([&](QWidget *window) {
             if (auto *box = qobject_cast<QMessageBox *>(window)) {
-                warned = box->text();
-                box->accept();
+                const bool question = box->button(QMessageBox::Save);
+                questions += question;
+                warned = question ? warned : box->text();
+                box->button(question ? QMessageBox::StandardButton(answer) : QMessageBox::Ok)->click();
                 return;
             }
             auto *progress = qobject_cast<QProgressDialog *>(window);
@@ -240,13 +200,18 @@ private Q_SLOTS:
             else
                 server->model()->deleteClient(item);
         });
-        dialog->accept();
-        QVERIFY(progressed);
+        ok ? dialog->accept() : dialog->reject();
+        QCOMPARE(questions, edit && !ok ? 1 : 0);
+        QCOMPARE(progressed, !end.isEmpty());
         QCOMPARE(dialog->isVisible(), !closed);
         QCOMPARE(dialog->result(), end == "complete" ? 1 : 0);
         QCOMPARE(warned, warning);
-        if (!closed)
-            QVERIFY(!item->transfer);
+        if (!device)
+            return;
+        const QByteArray edited = rootBlob(record(0xFFA70100, record(0x14A70101, hex("0a000001"))));
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(device->registry.data()), device->registry.size()),
+                 end.isEmpty() ? kNetworkIp : edited);
+        QVERIFY(closed || !device->transfer);
     }
 
     // The dump and the changes, each in a window of its own that Escape closes.
@@ -285,11 +250,9 @@ private Q_SLOTS:
             if (auto *files = qobject_cast<QFileDialog *>(window)) {
                 files->selectFile(path);
                 static_cast<QDialog *>(files)->accept();
-            } else if (auto *box = qobject_cast<QMessageBox *>(window)) {
-                if (box->button(QMessageBox::Yes)) { // replace the file?
-                    box->button(QMessageBox::Yes)->click();
-                    return;
-                }
+            } else if (auto *box = qobject_cast<QMessageBox *>(window); box->button(QMessageBox::Yes)) {
+                box->button(QMessageBox::Yes)->click(); // replace the file
+            } else {
                 warned = box->windowTitle() + ": " + box->text();
                 box->accept();
             }
