@@ -1,7 +1,9 @@
 // The private network harness, one level down: it builds the promised links,
 // runs the command there, passes its exit status on and kills what the
 // command leaves behind; where it cannot make a namespace it skips without
-// running the command.
+// running the command. And the simulator refuses to send anywhere but inside
+// the harness' namespaces (what it sends inside them, the end-to-end
+// discovery tests check).
 #include "privatenetwork.h"
 
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 
 class TestNetHarness : public QObject
 {
@@ -40,25 +43,35 @@ private Q_SLOTS:
         QTest::qWait(1000);
         QVERIFY(!QFileInfo::exists(survivor));
 
-        QProcess skipped;
+        // Without a namespace it skips, under CI (ZN_REQUIRE_NETNS=1) it fails.
         QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
         bare.insert(QStringLiteral("PATH"), dir.path()); // no unshare, no ip
-        bare.remove(QStringLiteral("ZN_REQUIRE_NETNS"));
-        skipped.setProcessEnvironment(bare);
-        skipped.start(QStringLiteral("/bin/bash"), {harness, "--", "/usr/bin/touch", survivor});
-        QVERIFY(skipped.waitForFinished(15000));
-        QCOMPARE(skipped.exitCode(), 77);
-        QVERIFY(skipped.readAllStandardError().startsWith("SKIPPED: cannot create a private network namespace: "));
-
-        // Under CI the same situation fails instead.
-        QProcess required;
-        bare.insert(QStringLiteral("ZN_REQUIRE_NETNS"), QStringLiteral("1"));
-        required.setProcessEnvironment(bare);
-        required.start(QStringLiteral("/bin/bash"), {harness, "--", "/usr/bin/touch", survivor});
-        QVERIFY(required.waitForFinished(15000));
-        QCOMPARE(required.exitCode(), 1);
-        QVERIFY(required.readAllStandardError().startsWith("FAILED: cannot create a private network namespace"));
+        for (const auto &[required, exitCode, verdict] : {std::tuple("", 77, "SKIPPED"), std::tuple("1", 1, "FAILED")}) {
+            QProcess harnessed;
+            bare.insert(QStringLiteral("ZN_REQUIRE_NETNS"), QLatin1String(required));
+            harnessed.setProcessEnvironment(bare);
+            harnessed.start(QStringLiteral("/bin/bash"), {harness, "--", "/usr/bin/touch", survivor});
+            QVERIFY(harnessed.waitForFinished(15000));
+            QCOMPARE(harnessed.exitCode(), exitCode);
+            QVERIFY(harnessed.readAllStandardError().startsWith(verdict + QByteArray(": cannot create a private network")));
+        }
         QVERIFY(!QFileInfo::exists(survivor));
+    }
+
+    // Without the harness' marker it exits at once and nothing reaches the port.
+    void simulatorRefusesToRunOutsideTheHarness()
+    {
+        QUdpSocket port;
+        QVERIFY(port.bind(QHostAddress::AnyIPv4, 65533, QAbstractSocket::ShareAddress));
+        QProcess simulator;
+        QProcessEnvironment outside = QProcessEnvironment::systemEnvironment();
+        outside.remove(QStringLiteral("ZN_NETNS"));
+        simulator.setProcessEnvironment(outside);
+        simulator.start(qEnvironmentVariable("ZNSIM"), {"--count", "3", "--send-raw", "444953434F5645520001C3"});
+        QVERIFY(simulator.waitForFinished(10000));
+        QCOMPARE(simulator.exitCode(), 3);
+        QVERIFY(simulator.readAllStandardError().contains("refusing to send outside a private network namespace"));
+        QVERIFY(!port.waitForReadyRead(300));
     }
 };
 
