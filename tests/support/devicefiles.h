@@ -18,9 +18,7 @@ inline QString deviceFile(const QString &dir, QString mac)
 inline QByteArray blobOfFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     const uint8_t *blob = nullptr;
     size_t size = 0;
     if (zn::configFileUnwrap(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()), 4096, &blob,

@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <algorithm>
 #include <functional>
 
 class ModalAnswers
@@ -23,10 +22,8 @@ private:
         // window of its own, the next poll still fires.
         QTimer::singleShot(10, &m_context, [this] {
             QWidget *window = QApplication::activeModalWidget();
-            const bool answered = std::any_of(m_answered.cbegin(), m_answered.cend(),
-                                              [window](const QPointer<QWidget> &seen) { return seen == window; });
             poll();
-            if (window && window->isVisible() && !answered) {
+            if (window && window->isVisible() && !m_answered.contains(window)) {
                 m_answered << window;
                 m_answer(window);
             }

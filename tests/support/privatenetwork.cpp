@@ -18,8 +18,3 @@ bool insidePrivateNetwork(QString *why)
     }
     return true;
 }
-
-bool privateNetworkRequired()
-{
-    return qEnvironmentVariable("ZN_REQUIRE_NETNS") == QLatin1String("1");
-}

@@ -34,13 +34,11 @@ void SimulatorProcess::stop()
 
 QStringList SimulatorProcess::lines()
 {
-    m_partial += m_process.readAllStandardOutput();
-    qsizetype end;
-    while ((end = m_partial.indexOf('\n')) >= 0) {
-        m_lines << QString::fromUtf8(m_partial.left(end)).trimmed();
-        m_partial.remove(0, end + 1);
-    }
-    return m_lines;
+    m_output += m_process.readAllStandardOutput();
+    // Whole lines only: the last may be half written.
+    QStringList lines = QString::fromUtf8(m_output.left(m_output.lastIndexOf('\n') + 1)).split(u'\n');
+    lines.removeLast();
+    return lines;
 }
 
 QJsonArray SimulatorProcess::devices(const QStringList &args)

@@ -27,6 +27,5 @@ public:
 
 private:
     QProcess m_process;
-    QStringList m_lines;
-    QByteArray m_partial;
+    QByteArray m_output;
 };

@@ -9,6 +9,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <string>
+
 // Rows from the oldest scrollback line to the last screen row, each without
 // trailing blanks.
 inline QStringList terminalLines(TerminalWidget *widget)
@@ -17,14 +19,10 @@ inline QStringList terminalLines(TerminalWidget *widget)
     QStringList lines;
     for (int32_t row = -int32_t(core->historyCount); row < int32_t(core->rows); ++row) {
         const zn::TerminalLine *line = zn::terminalCoreLine(core, row);
-        QString text;
-        for (uint32_t x = 0; x < zn::terminalCoreLineWidth(core, line); ++x) {
-            const char32_t ch = zn::cellChar(zn::lineCells(line)[x]);
-            text += QString::fromUcs4(&ch, 1);
-        }
-        while (text.endsWith(QLatin1Char(' ')))
-            text.chop(1);
-        lines << text;
+        std::u32string text;
+        for (uint32_t x = 0; x < zn::terminalCoreLineWidth(core, line); ++x)
+            text += char32_t(zn::cellChar(zn::lineCells(line)[x]));
+        lines << QString::fromStdU32String(text.substr(0, text.find_last_not_of(U' ') + 1)); // npos + 1 is 0
     }
     return lines;
 }
