@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QHostAddress>
 #include <QLocale>
+#include <QStringDecoder>
 
 #include <limits>
 
@@ -17,6 +18,14 @@ namespace {
 constexpr qsizetype kBinaryDisplayBytes = 64;
 constexpr qsizetype kBitsDisplayBytes = 8;
 constexpr qsizetype kEditableBytes = 1024;
+
+// QString::fromUtf8 drops a leading byte order mark, so an edit would write
+// the value back without it.
+QString utf8Text(QByteArrayView payload)
+{
+    QStringDecoder decode(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decode(payload);
+}
 
 QString notSet()
 {
@@ -263,7 +272,7 @@ QVariant formatPayload(uint32_t key, QByteArrayView payload, bool editMode, bool
         return QString::fromLatin1(set ? "True" : "False");
     }
     case ValueType::String:
-        return QString::fromUtf8(payload);
+        return utf8Text(payload);
     case ValueType::Date:
         return dateValue(payload, editMode);
     case ValueType::Time:

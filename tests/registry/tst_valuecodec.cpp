@@ -66,6 +66,8 @@ private slots:
         row("bool any nonzero", 0x02A70001, hex("0002"), false, "True", true);
         const QString hello = QString::fromUtf8("h\u00E9llo");
         row("string", 0x03A70007, "h\xC3\xA9llo", false, hello, hello);
+        const QString marked = QChar(0xFEFF) + QString("ab");
+        row("string with a byte order mark", 0x03A70007, "\xEF\xBB\xBF" "ab", false, marked, marked);
         row("date low 32 of 8", 0x04A70001, hex("2001000001000000"), false, "16 Oct 1990", QDate(1990, 10, 16));
         row("time wraps at a day", 0x05A70001, le32(86400 + 3661), false, "01:01:01", QTime(1, 1, 1));
         row("datetime", 0x06A70001, le32(1) + le32(3600), false, "2 Jan 1990 01:00:00",
