@@ -294,6 +294,12 @@ private Q_SLOTS:
         const QString sent = QStringLiteral("^\\[Socket\\] .*Sent \\(DISCOVERY\\)$");
         QCOMPARE(log.messages().mid(1).filter(QRegularExpression(sent)).size(), server->findChild<UDPSocket *>()->socketCount());
         QCOMPARE(log.messages().first(), QStringLiteral("[Scan] Reset Cold MAC(00:11:22:33:44:55)"));
+        // Without a MAC the request is a warning, and nothing is sent.
+        log.clear();
+        device.info.mac = Mac();
+        server->resetClient(&device);
+        QCOMPARE(log.messages(), (QStringList{"[Scan] Reset Cold MAC(00:00:00:00:00:00)",
+                                              "[Scan] \x1b[33m00:00:00:00:00:00 is not a valid MAC address\x1b[0m"}));
     }
 };
 
