@@ -28,6 +28,7 @@ private slots:
         };
         const QByteArray abcdef = "abc\ndef";
         row("to a blank end: spaces dropped, CR LF added", abcdef, {{0, 0}, {9, 1}}, "abc\r\ndef\r\n");
+        row("pointer on a blank tail takes the whole row", abcdef, {{0, 0}, {5, 0}}, "abc\r\n");
         row("ending inside text", abcdef, {{0, 0}, {1, 1}}, "abc\r\nde");
         row("a full row runs on without a line break", "0123456789abc", {{0, 0}, {2, 1}}, "0123456789abc");
         row("blank row in the middle", "a\n\nb", {{0, 0}, {0, 2}}, "a\r\n\r\nb");
