@@ -105,7 +105,7 @@ private slots:
 
     void selectionMovesWithScrollingText()
     {
-        TermHarness term(10, 3);
+        TermHarness term(10, 3, 0, 2); // two lines of history
         term.feed("one\ntwo\nthree");
         TerminalCore *t = term.core();
         terminalCoreExtendSelection(t, 0, 1);
@@ -130,17 +130,9 @@ private slots:
         term.feed("\x1b[H\x1bM");
         QCOMPARE(selected(t), QStringLiteral("four"));
         QCOMPARE(terminalCoreIsSelected(t, 0, 2), 1);
-    }
-
-    void selectionLeavingTheBufferIsCleared()
-    {
-        TermHarness term(10, 3, 0, 2); // two lines of history
-        term.feed("one\ntwo\nthree");
-        TerminalCore *t = term.core();
-        terminalCoreExtendSelection(t, 0, 0);
-        terminalCoreExtendSelection(t, 2, 0);
-        term.feed("\n\n");
-        QCOMPARE(selected(t), QStringLiteral("one"));
+        // Text that leaves the history takes the selection with it.
+        term.feed("\x1b[3H\n\n\n\n");
+        QCOMPARE(selected(t), QStringLiteral("four"));
         term.feed("\n");
         QVERIFY(!terminalCoreSelectedText(t));
         // In a region the text is destroyed at its top.
