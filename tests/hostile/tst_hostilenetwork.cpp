@@ -122,9 +122,8 @@ private Q_SLOTS:
         // round trip from a known one.
         ScanClientItem device;
         Mac::parse(kFirst, &device.info.mac);
-        ScanClientRegistry registry;
-        registry.assign(m_registry);
-        m_server.saveClientRegistry(&device, registry);
+        device.registry.assign(m_registry);
+        m_server.saveClientRegistry(&device, device.registry);
         QTRY_COMPARE(blobOfFile(deviceFile(m_dir.path(), kFirst)), m_registry);
 
         device.registry = ScanClientRegistry();

@@ -1,6 +1,6 @@
 // Datagram codec: byte-exact builder output (its checksum bytes pin the CRC-8),
-// the reset request built on it, and the decoder's walk rules. Builder/decoder
-// round trips run in the fuzz target's corpus replay.
+// the engine's cold reset request among it, and the decoder's walk rules.
+// Builder/decoder round trips run in the fuzz target's corpus replay.
 #include "datagram.h"
 #include "resetrequest.h"
 #include "testbytes.h"
@@ -141,38 +141,6 @@ private Q_SLOTS:
             QCOMPARE(datagramAppendData(&b, TagData, payload.data(), payload.size()), appended);
         QCOMPARE(int(datagramFinish(&b)), expectedLength);
         QVERIFY(std::all_of(buffer.begin() + capacity, buffer.end(), [](uint8_t byte) { return byte == 0xA5; }));
-    }
-
-    // The reset request: its log description, its datagram and its error.
-    void resetRequests_data()
-    {
-        QTest::addColumn<int>("method");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<QByteArray>("datagram");
-        QTest::addColumn<QString>("error");
-        const QString mac = QStringLiteral("00:11:22:33:44:55");
-        QTest::newRow("auto: no kind record") << 1 << 0 << mac << "Auto MAC(00:11:22:33:44:55)"
-                                              << hex("44495343 4F564552 0000 0008 1500 001122334455 02") << "";
-        QTest::newRow("seven groups") << 1 << 2 << "00:11:22:33:44:55:66" << "Warm MAC(00:11:22:33:44:55:66)"
-                                      << QByteArray() << "00:11:22:33:44:55:66 is not a valid MAC address";
-        QTest::newRow("unnamed kind and method, no target") << 9 << 7 << "" << "7 9" << QByteArray()
-                                                            << " is not a valid MAC address";
-    }
-
-    void resetRequests()
-    {
-        QFETCH(int, method);
-        QFETCH(int, kind);
-        QFETCH(QString, target);
-        QFETCH(QString, description);
-        QFETCH(QByteArray, datagram);
-        QFETCH(QString, error);
-        ResetRequest request{method, kind, target, {}};
-        QCOMPARE(request.toString(), description);
-        QCOMPARE(request.buildDatagram(), datagram);
-        QCOMPARE(request.error, error);
     }
 
     void decode_data()

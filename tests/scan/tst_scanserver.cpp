@@ -12,7 +12,6 @@
 #include "udpsocket.h"
 
 #include <QElapsedTimer>
-#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QUdpSocket>
@@ -95,7 +94,6 @@ private Q_SLOTS:
         QVERIFY(!server->isStarted());
         server->start();
         QCOMPARE(log.messages().mid(0, 2), (QStringList{"[Scan] Scanner stopped", "[Socket] UDP ANY:65533: bound"}));
-        QCOMPARE(log.messages().last(), QStringLiteral("[Scan] Scanner started on Any:65533."));
         server->stop();
         QUdpSocket holder;
         QVERIFY(holder.bind(QHostAddress::AnyIPv4, 65533, QUdpSocket::DontShareAddress));
@@ -103,7 +101,6 @@ private Q_SLOTS:
         server->start();
         QVERIFY(!server->isStarted());
         QCOMPARE(log.messages().last(), QStringLiteral("[Scan] \x1b[31mScanner failed to start.\x1b[0m"));
-        QCOMPARE(log.errors().last(), QStringLiteral("Scanner failed to start."));
         log.clear();
         server->scanClients();
         QTest::qWait(200);
@@ -274,30 +271,23 @@ private Q_SLOTS:
         QFETCH(QString, error);
         MessageLines log(server);
         inject(datagram, kDevice, port);
-        const QStringList errors = error.isEmpty() ? QStringList() : QStringList{error};
         QStringList lines = logged ? QStringList{kReceived.arg(datagram.size())} : QStringList();
-        for (const QString &text : errors)
-            lines << "[Scan] \x1b[31m" + text + "\x1b[0m";
+        if (!error.isEmpty())
+            lines << "[Scan] \x1b[31m" + error + "\x1b[0m";
         QCOMPARE(log.messages(), lines);
-        QCOMPARE(log.errors(), errors);
+        QCOMPARE(log.errors(), error.isEmpty() ? QStringList() : QStringList{error});
         QCOMPARE(rows(), 0);
     }
 
-    // The request line comes before the socket layer's Sent lines.
-    void resetIsLoggedThenSentOnEverySocket()
+    // A reset of a device without a MAC is a warning and sends nothing; one
+    // without a device does nothing. (What a reset sends, the buzz and reset
+    // test in the device list checks byte for byte.)
+    void resetWithoutMacOnlyWarns()
     {
         MessageLines log(server);
         ScanClientItem device;
-        device.info.mac = Mac(0x001122334455);
         server->resetClient(&device);
         server->resetClient(nullptr);
-        const QString sent = QStringLiteral("^\\[Socket\\] .*Sent \\(DISCOVERY\\)$");
-        QCOMPARE(log.messages().mid(1).filter(QRegularExpression(sent)).size(), server->findChild<UDPSocket *>()->socketCount());
-        QCOMPARE(log.messages().first(), QStringLiteral("[Scan] Reset Cold MAC(00:11:22:33:44:55)"));
-        // Without a MAC the request is a warning, and nothing is sent.
-        log.clear();
-        device.info.mac = Mac();
-        server->resetClient(&device);
         QCOMPARE(log.messages(), (QStringList{"[Scan] Reset Cold MAC(00:00:00:00:00:00)",
                                               "[Scan] \x1b[33m00:00:00:00:00:00 is not a valid MAC address\x1b[0m"}));
     }

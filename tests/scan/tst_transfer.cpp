@@ -126,12 +126,10 @@ private Q_SLOTS:
     {
         startDevices({});
         const QByteArray blob = withSystemName(hex("ffffffff 00000000"), QByteArray(276, 'n'));
-        QCOMPARE(blob.size(), 300);
         QSignalSpy progress(server, &ScanServer::clientRegistryProgress);
         MessageLines log(server);
         QCOMPARE(save(1, blob), "saved " + deviceMac(1));
         QCOMPARE(log.messages().first(), "[Scan] Upload 300 config bytes to " + deviceMac(1));
-        QCOMPARE(log.messages().last(), "[Scan] Configuration saved to " + deviceMac(1));
         QList<int> percents;
         for (const QList<QVariant> &signal : progress)
             percents << signal.at(1).toInt();
