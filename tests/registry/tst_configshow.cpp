@@ -45,15 +45,13 @@ private slots:
     {
         const QByteArray general = record(0x10A70100, le32(2)) + record(0x11A70512, le32(0x00FFEEDD))
             + record(0x21A70501, hex("000000008002e001")) + record(0x30A70001, hex("ab"));
-        const QByteArray serial = record(0xFFA70200, record(0x11A70200, le32(115200)));
         // A record keyed 0xFFFFFFFF opens the parent section, a repeated key the first section of that
         // name: followed, they would loop or double the output below them, so they show their bytes.
         // The built-in map names two keys of one tag apart by their types.
         const QByteArray network = record(0xFFA70100, record(0xFFFFFFFF) + record(0x14A70101, hex("c0a80102"))
                                               + record(0x14A70107, hex("c0a80105")) + record(0x11A70107, le32(514)))
             + record(0xFFA70100, record(0xFFA70100));
-        const OpenStore s(rootBlob(record(0xFFA70000, general) + record(0xFFA702FF, serial) + record(0xFFA7F000)
-                                   + network), 512);
+        const OpenStore s(rootBlob(record(0xFFA70000, general) + network), 512);
         const QString text = registryToText(s.root, m_map);
         QString fromJson;
         jsonAsText(registryToJson(s.root, m_map), 0, &fromJson);
@@ -66,10 +64,6 @@ private slots:
                  "Signage Display Panel Color Correction (RGB888)\n"
                  "    Unit 1 Geometry (Tag 0x21A70501) = 640x480+0+0  -- Sub Unit 1 Geometry\n"
                  "    0x30A70001 (Tag 0x30A70001) = AB\n"
-                 "  Serial (Section 0xFFA702FF)  -- Serial port configuration\n"
-                 "    ttyS0 (Section 0xFFA70200)\n"
-                 "      Speed (UInt 0x11A70200) = 115200  -- Bits per second\n"
-                 "  0xFFA7F000 (Section 0xFFA7F000)\n"
                  "  Network (Section 0xFFA70100)  -- Network configuration\n"
                  "    0xFFFFFFFF (Section 0xFFFFFFFF) = \n"
                  "    IP Address (IPv4 0x14A70101) = 192.168.1.2  -- Static IP address\n"
