@@ -1,7 +1,7 @@
 // The registry a configuration dialog edits, without the dialog: what model
 // and store are after an import from a real file, and what an upload changes
 // as "znscan-cli config diff" prints it (the program comes from $ZNSCAN_CLI).
-#include "configfile.h"
+#include "configfileio.h"
 #include "programrun.h"
 #include "registryblob.h"
 #include "registrymodel.h"
@@ -16,14 +16,6 @@ namespace {
 constexpr size_t kCapacity = 4096;
 const QByteArray kIp = record(0x14A70101, hex("c0a80102"));
 const QByteArray kPort = record(0x11A70107, le32(514));
-
-QByteArray fileFor(const QByteArray &blob)
-{
-    QByteArray file(qsizetype(zn::configFileSize(size_t(blob.size()))), '\0');
-    zn::configFileWrite(reinterpret_cast<const uint8_t *>(blob.constData()), size_t(blob.size()),
-                        reinterpret_cast<uint8_t *>(file.data()), size_t(file.size()));
-    return file;
-}
 
 // "znscan-cli config diff" on two files: its exit status, and what it printed
 // on standard output and error.
@@ -41,11 +33,18 @@ class TestConfigEdit : public QObject
 
     QTemporaryDir m_dir;
 
+    // A file of these bytes in the test's folder.
     QString write(const QString &name, const QByteArray &bytes)
     {
         const QString path = m_dir.filePath(name);
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+    }
+    // The configuration file of a registry blob, as the export writes it.
+    QString save(const QString &name, const QByteArray &blob)
+    {
+        QString error;
+        return writeConfigFile(m_dir.filePath(name), blob, &error) ? m_dir.filePath(name) : QString();
     }
 
 private Q_SLOTS:
@@ -60,19 +59,17 @@ private Q_SLOTS:
         copy.setModel(&model);
         copy.load(sampleDeviceRegistry());
         QString error;
-        QByteArray refused = fileFor(rootBlob());
-        refused[30] = char(refused[30] ^ 0x40);
         zn::RegistryHandle *root = copy.root();
-        QVERIFY(!copy.importFile(write("refused.znc", refused), &error));
+        QVERIFY(!copy.importFile(write("refused.znc", "FRMP"), &error));
         QCOMPARE(error, "This is not a configuration file.");
         QVERIFY(copy.root() == root && !model.isModified());
 
-        QVERIFY(copy.importFile(write("same.znc", fileFor(sampleDeviceRegistry())), &error));
+        QVERIFY(copy.importFile(save("same.znc", sampleDeviceRegistry()), &error));
         QCOMPARE(copy.blob(), sampleDeviceRegistry());
         QCOMPARE(model.registry(), copy.root());
         QVERIFY(model.isModified() && copy.changes(nullptr).isEmpty());
 
-        QVERIFY(copy.importFile(write("empty.znc", fileFor(QByteArray())), &error));
+        QVERIFY(copy.importFile(save("empty.znc", QByteArray()), &error));
         QCOMPARE(copy.blob(), rootBlob());
         const uint8_t *buffer = zn::reg_buffer(copy.root());
         QVERIFY(std::all_of(buffer + 8, buffer + kCapacity, [](uint8_t b) { return b == 0; }));
@@ -113,14 +110,14 @@ private Q_SLOTS:
         QFETCH(QByteArray, after);
         QFETCH(QString, lines);
 
-        QCOMPARE(diff(write("before.znc", fileFor(before)), write("after.znc", fileFor(after))),
+        QCOMPARE(diff(save("before.znc", before), save("after.znc", after)),
                  std::pair(lines.isEmpty() ? 0 : 1, lines.isEmpty() ? QString() : lines + '\n'));
     }
 
     void diffRefusesAFile()
     {
         const QString refused = write("refused.znc", "FRMP");
-        QCOMPARE(diff(write("ip.znc", fileFor(rootBlob(kIp))), refused),
+        QCOMPARE(diff(save("ip.znc", rootBlob(kIp)), refused),
                  std::pair(3, refused + ": This is not a configuration file.\n"));
     }
 };
