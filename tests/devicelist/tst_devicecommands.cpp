@@ -2,6 +2,7 @@
 // then buzzed and reset from the panel's buttons and from the command line.
 // It must receive exactly the command datagrams, one from each socket.
 #include "privatenetwork.h"
+#include "programrun.h"
 #include "rowtreeview.h"
 #include "scanserver.h"
 #include "scanstatemodel.h"
@@ -9,7 +10,6 @@
 #include "simulatorprocess.h"
 #include "udpsocket.h"
 
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -21,13 +21,6 @@ const QString kBuzz = QStringLiteral("buzz mac=00:11:22:33:44:55 hex="
                                      "444953434F564552" "0003" "0008" "1500" "001122334455" "64");
 const QString kReset = QStringLiteral("reset mac=00:11:22:33:44:55 kind=1 hex="
                                       "444953434F564552" "0000" "0008" "1500" "001122334455" "0003" "1123" "01" "20");
-
-int runCli(const QStringList &args)
-{
-    QProcess cli;
-    cli.start(qEnvironmentVariable("ZNSCAN_CLI"), args);
-    return cli.waitForFinished(20000) ? cli.exitCode() : -1;
-}
 
 } // namespace
 
@@ -64,8 +57,9 @@ private Q_SLOTS:
         QTRY_COMPARE(received(), expected);
         server.stop();
 
-        QCOMPARE(runCli({"buzz", "00:11:22:33:44:55"}), 0);
-        QCOMPARE(runCli({"reset", "0:11:22:33:44:55"}), 0);
+        const QString cli = qEnvironmentVariable("ZNSCAN_CLI");
+        QCOMPARE(runProgram(cli, {"buzz", "00:11:22:33:44:55"}).exitCode, 0);
+        QCOMPARE(runProgram(cli, {"reset", "0:11:22:33:44:55"}).exitCode, 0);
         expected = QStringList(2 * sockets, kBuzz) + QStringList(2 * sockets, kReset);
         QTRY_COMPARE(received(), expected);
         QTest::qWait(200); // nothing more arrives

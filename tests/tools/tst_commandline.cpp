@@ -76,10 +76,6 @@ private slots:
         QTest::newRow("buzz, not a MAC") << cli << QStringList{"buzz", "12:34:zz"} << 2
                                          << "^usage: znscan-cli buzz (.|\n)*\nznscan-cli buzz: 12:34:zz is not a valid "
                                             "MAC address\n$";
-        QTest::newRow("reset, zero MAC") << cli << QStringList{"reset", "0:0:0:0:0:0"} << 2
-                                         << "\nznscan-cli reset: 0:0:0:0:0:0 is not a valid MAC address\n$";
-        QTest::newRow("refused file") << cli << QStringList{"config", "show", "--json", file} << 3
-                                      << ": This is not a configuration file.\n$";
         QTest::newRow("get, bad MAC") << cli << QStringList{"config", "get", "00:11:22:33:44:55:66", file} << 2
                                       << "^usage: znscan-cli config get (.|\n)*\nznscan-cli config get: Bad MAC "
                                          "address: 00:11:22:33:44:55:66\n$";
