@@ -1,15 +1,13 @@
 // Line editor, drawing into the real terminal core: what keys make of the line,
 // kill buffer and history; the exact bytes of prompt, echo and hand-over; and
-// on the screen, the prompt line with the cursor at the edit position after any
-// keys, and host output that looks the same whole, in any pieces, or without
-// the editor.
+// on the screen, the prompt line with the cursor at the edit position after
+// each row's keys (fuzz_lineeditor checks it after random keys), and host
+// output that looks the same whole, in any pieces, or without the editor.
 #include "lineeditor.h"
 #include "terminalcore.h"
 
 #include <QRandomGenerator>
 #include <QTest>
-
-#include <cstring>
 
 #define K_CTRL_A "\x01"
 #define K_CTRL_B "\x02"
@@ -79,12 +77,6 @@ struct Editor {
         return zn::lineEditorLoadHistory(editor, entries.constData(), size_t(entries.size()));
     }
     QByteArray line() const { return QByteArray(editor->line, editor->length); }
-    QByteArray history() const
-    {
-        size_t size = 0;
-        const char *bytes = zn::lineEditorHistory(editor, &size);
-        return QByteArray(bytes, qsizetype(size));
-    }
 
     // Every line in use, scrollback included, with rendition and colours, and the cursor.
     QList<quint64> snapshot() const
@@ -173,7 +165,6 @@ private slots:
     void keys();
     void output_data();
     void output();
-    void randomKeys();
     void hostOutputInPieces_data();
     void hostOutputInPieces();
     void history_data();
@@ -194,9 +185,7 @@ void TestLineEditor::keys_data()
     addKeys("Ctrl-A and Home", "abc" K_CTRL_A "X" K_HOME "Y", "YXabc", 1);
     addKeys("Ctrl-E and End", "abc" K_HOME K_END "X" K_CTRL_A K_CTRL_E "Y", "abcXY", 5);
     addKeys("moves stop at the ends", K_LEFT "ab" K_RIGHT K_CTRL_F "c" K_CTRL_A K_CTRL_B, "abc", 0);
-    addKeys("Ctrl-F inside", "ab" K_LEFT K_LEFT K_CTRL_F "X", "aXb", 2);
     addKeys("DEL inside, backspace at the end", "abc" K_LEFT "\x7f" K_END K_BACKSPACE, "a", 1);
-    addKeys("backspace at the start", "abc" K_CTRL_A K_BACKSPACE, "abc", 0);
     addKeys("Ctrl-D, Delete, Ctrl-D at the end", "abcd" K_CTRL_A K_CTRL_D K_DELETE K_END K_CTRL_D, "cd", 2);
     addKeys("Ctrl-K, Ctrl-Y", "hello" K_HOME K_RIGHT K_RIGHT K_CTRL_K K_CTRL_A K_CTRL_Y, "llohe", 3, "llo");
     addKeys("Ctrl-K at the end empties the kill buffer", "ab" K_CTRL_A K_CTRL_K "cd" K_CTRL_K, "cd", 2);
@@ -208,19 +197,14 @@ void TestLineEditor::keys_data()
     addKeys("up past the oldest", K_UP K_UP K_UP K_UP K_UP K_UP, "12345678", 8);
     addKeys("up, up, down", K_UP K_UP K_DOWN, "c", 1);
     addKeys("down past the newest keeps the line", K_UP K_DOWN "x", "cx", 2);
-    addKeys("up after down past the newest", K_UP K_DOWN K_UP, "c", 1);
     addKeys("down when not browsing", "x" K_DOWN K_PAGE_DOWN, "x", 1);
-    addKeys("Ctrl-P, Ctrl-P, Ctrl-N", "\x10\x10\x0e", "c", 1);
     addKeys("page up, page down", K_PAGE_UP K_PAGE_DOWN, "c", 1);
     addKeys("page up at the oldest", K_PAGE_UP "x" K_PAGE_UP, "12345678x", 9);
-    addKeys("typed line replaced", "xyz" K_UP, "c", 1);
     addKeys("editing after recall", K_UP K_UP "d" K_LEFT "e", "bed", 2);
     // Capacity 8 holds 7 bytes and the terminator.
     addKeys("typing past the end", "abcdefghij", "abcdefg", 7, {}, 8);
-    addKeys("insert into a full line", "abcdefg" K_LEFT "X", "abcdefg", 6, {}, 8);
     addKeys("overwrite in a full line", "abcdefg" K_INSERT K_LEFT "X", "abcdefX", 7, {}, 8);
     addKeys("yank as much as fits", "abcdef" K_CTRL_A K_CTRL_K "xy" K_CTRL_Y, "xyabcde", 7, "abcdef", 8);
-    addKeys("yank into a full line", "ab" K_CTRL_A K_CTRL_K "abcdefg" K_LEFT K_CTRL_Y, "abcdefg", 6, "ab", 8);
     addKeys("entry longer than the line", "ab" K_PAGE_UP, "ab", 2, {}, 8);
     addKeys("capacity 0 holds 999 bytes", QByteArray(1000, 'z') + K_CTRL_A, QByteArray(999, 'z'), 0, {}, 0);
 }
@@ -284,7 +268,6 @@ void TestLineEditor::output_data()
     // Without LNM a bare line feed keeps the column: the prompt must not start
     // there (at the right edge its cursor-on would drop the pending wrap).
     addOutput("bare line feed without LNM", {HOST "\x1b[20lab\n", TRIGGER}, "\x1b[20lab\n\r\n" PROMPT " \b");
-    addOutput("8-bit CSI may be printed", {TRIGGER, HOST "\x9b" "1m"}, PROMPT " \b\b \b\b \b\x9b" "1m");
     addOutput("8-bit CSI inside a string", {TRIGGER, HOST "\x1b]0;t\x07\x9b" "1m\r\n"},
               PROMPT " \b\b \b\b \b\x1b]0;t\x07\x9b" "1m\r\n");
     addOutput("CR LF without LNM", {HOST "\x1b[20lab\r\n", TRIGGER}, "\x1b[20lab\r\n" PROMPT " \b");
@@ -307,33 +290,6 @@ void TestLineEditor::output()
     QCOMPARE(e.shown, shown);
     QCOMPARE(e.sent, sent);
     QCOMPARE(e.lines, lines.isEmpty() ? Steps() : lines.split('|'));
-}
-
-// Random key sequences: after every key string the screen must match the line.
-void TestLineEditor::randomKeys()
-{
-    static const char *const kKeys[] = {
-        "a", "b", "xyz", "0123456789", "\xe9", K_LEFT, K_RIGHT, K_HOME, K_END, K_CTRL_B, K_CTRL_F, K_CTRL_A, K_CTRL_E,
-        K_BACKSPACE, "\x7f", K_CTRL_D, K_DELETE, K_CTRL_K, K_CTRL_Y, K_CTRL_U, K_INSERT, K_UP, K_DOWN, K_PAGE_UP,
-        K_PAGE_DOWN, K_CTRL_L,
-    };
-    // Entries of one, two, three and five rows' length.
-    const QByteArray history = "x" + QByteArray(1, 0) + QByteArray(25, 'h') + '\0' + QByteArray(50, 'i') + '\0'
-                               + QByteArray(89, 'j') + '\0';
-    QRandomGenerator random(7);
-    for (int round = 0; round < 300; ++round) {
-        Editor e(90); // at most 89 bytes: 2 + 89 + 1 fit on the screen without scrolling
-        e.load(history);
-        zn::lineEditorTrigger(e.editor);
-        QByteArray typed;
-        for (int step = 0; step < 40 && !QTest::currentTestFailed(); ++step) {
-            const char *key = kKeys[random.bounded(int(std::size(kKeys)))];
-            typed += key;
-            zn::lineEditorKeys(e.editor, key, strlen(key));
-            e.verifyPromptLine();
-        }
-        QVERIFY2(!QTest::currentTestFailed(), "keys " + typed.toPercentEncoding());
-    }
 }
 
 void TestLineEditor::hostOutputInPieces_data()
@@ -428,7 +384,9 @@ void TestLineEditor::history()
     e.run(steps);
     if (!load.isNull())
         QCOMPARE(e.load(load), int(load.size() <= 10485760));
-    QCOMPARE(e.history(), history);
+    size_t size = 0;
+    const char *bytes = zn::lineEditorHistory(e.editor, &size);
+    QCOMPARE(QByteArray(bytes, qsizetype(size)), history);
     QCOMPARE(e.editor->historyCount, int(history.count('\0')));
     QCOMPARE(e.editor->historyIndex, e.editor->historyCount);
     QVERIFY(e.editor->historyUsed < e.editor->historyCapacity || history.isEmpty());
