@@ -106,11 +106,10 @@ struct Editor {
     QByteArray shown, sent;
     QList<QByteArray> lines;
     size_t longestShow = 0;
-    static const zn::TerminalCallbacks kCoreCallbacks;
+    static constexpr zn::TerminalCallbacks kCoreCallbacks{};
     static const zn::LineEditorCallbacks kCallbacks;
 };
 
-const zn::TerminalCallbacks Editor::kCoreCallbacks{};
 const zn::LineEditorCallbacks Editor::kCallbacks = {
     [](void *owner, const char *bytes, size_t length) {
         auto *e = static_cast<Editor *>(owner);
