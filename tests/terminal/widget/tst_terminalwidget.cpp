@@ -99,7 +99,6 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray log = file.readAll();
         replayed.input(log.constData(), int(log.size()));
-        QCOMPARE(terminalLines(&replayed), terminalLines(&shown));
         QCOMPARE(terminalCells(&replayed), terminalCells(&shown));
     }
 
@@ -126,7 +125,6 @@ private Q_SLOTS:
         TerminalWidget atOnce;
         QVERIFY(atOnce.logReplay(path));
         QVERIFY(screenText(&atOnce).contains(QStringLiteral("xäöü line 39 äöüäöü"))); // UTF-8 in any mode
-        QCOMPARE(terminalLines(&paced), terminalLines(&atOnce));
         QCOMPARE(terminalCells(&paced), terminalCells(&atOnce));
         QVERIFY(!atOnce.logReplay(m_dir.filePath(QStringLiteral("missing.log"))));
     }
@@ -154,7 +152,6 @@ private Q_SLOTS:
                      lines.at(1).contains(QString::fromLocal8Bit(std::strerror(ENOSPC))),
                  qPrintable(lines.at(1)));
         QCOMPARE(zn::cellForeground(terminalCell(&widget, 0, 1)), zn::kColourStandard + 1);
-        QCOMPARE(lines.at(2), QString());
         widget.input(QStringLiteral("more"));
         QCOMPARE(terminalLines(&widget).at(2), QStringLiteral("more"));
     }
