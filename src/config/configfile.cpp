@@ -32,7 +32,8 @@ size_t configFileWrite(const uint8_t *blob, size_t blobSize, uint8_t *out, size_
     if (blobSize > UINT32_MAX - (kConfigFileOverhead - 8) || configFileSize(blobSize) > outCapacity)
         return 0;
     const size_t size = configFileSize(blobSize);
-    std::memmove(out + kBlobOffset, blob, blobSize);
+    if (blobSize != 0) // an empty blob may come without a buffer
+        std::memmove(out + kBlobOffset, blob, blobSize);
     writeChunk(out, "FRMP", uint32_t(size - 8));
     writeChunk(out + 8, "ZNCP", uint32_t(size - 16));
     writeChunk(out + 16, "REGP", uint32_t(blobSize));
